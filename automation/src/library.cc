@@ -1,0 +1,8 @@
+#include "ssapi/library.h"
+
+namespace ssapi {
+
+void installLibrary() {}
+void uninstallLibrary() {}
+
+}  // namespace ssapi

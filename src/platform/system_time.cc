@@ -1,0 +1,52 @@
+#include "platform/system_time.h"
+
+#include <ctime>
+
+#include <fmt/xchar.h>
+
+namespace platform {
+
+std::wstring formatSystemTime(const SystemTime& time, const wchar_t* format) {
+  std::wstring out;
+  for (const wchar_t* p = format; *p; ++p) {
+    if (*p != L'%' || !p[1]) {
+      out += *p;
+      continue;
+    }
+    ++p;
+    bool noPadding = false;
+    if (*p == L'#' && p[1]) {
+      noPadding = true;
+      ++p;
+    }
+    auto two = [&](int value) { out += noPadding ? fmt::format(L"{}", value) : fmt::format(L"{:02}", value); };
+    switch (*p) {
+      case L'd': two(time.day); break;
+      case L'm': two(time.month); break;
+      case L'Y': out += fmt::format(L"{}", time.year); break;
+      case L'H': two(time.hour); break;
+      case L'M': two(time.minute); break;
+      case L'S': two(time.second); break;
+      case L'%': out += L'%'; break;
+      default: out += *p; break;
+    }
+  }
+  return out;
+}
+
+SystemTime currentLocalTime() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  SystemTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.dayOfWeek = local.tm_wday;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec;
+  return t;
+}
+
+}  // namespace platform
