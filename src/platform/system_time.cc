@@ -35,6 +35,7 @@ std::wstring formatSystemTime(const SystemTime& time, const wchar_t* format) {
 }
 
 SystemTime currentLocalTime() {
+  tzset();  // localtime_r need not notice a TZ changed since the last look
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);

@@ -1,0 +1,130 @@
+#include "support/run_binary.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+std::vector<std::string> childEnvironment(const RunOptions& options) {
+  std::vector<std::string> env;
+  for (char** p = environ; *p; ++p) env.emplace_back(*p);
+  auto drop = [&](const std::string& name) {
+    std::erase_if(env, [&](const std::string& entry) {
+      return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 && entry[name.size()] == '=';
+    });
+  };
+  for (const auto& name : options.removeEnvironment) drop(name);
+  for (const auto& [name, value] : options.setEnvironment) {
+    drop(name);
+    env.push_back(name + "=" + value);
+  }
+  return env;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+  std::vector<char*> out;
+  out.reserve(texts.size() + 1);
+  for (auto& t : texts) out.push_back(t.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+// Reads both pipes until both are closed; reading them one after the other
+// could block the child on a full pipe.
+void drain(int outFd, int errFd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open = 2;
+  char buffer[4096];
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RunResult runProgram(const std::vector<std::string>& args, const RunOptions& options) {
+  RunResult result;
+  if (args.empty()) return result;
+
+  // Everything the child needs is built before fork: after it, only
+  // async-signal-safe calls are allowed in a threaded parent.
+  std::vector<std::string> argTexts = args;
+  std::vector<char*> argv = pointers(argTexts);
+  std::vector<std::string> envTexts = childEnvironment(options);
+  std::vector<char*> envp = pointers(envTexts);
+  std::string dir = options.workingDirectory.string();
+
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    return result;
+  }
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], STDOUT_FILENO);
+    dup2(errPipe[1], STDERR_FILENO);
+    int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (pid < 0) {
+    close(outPipe[0]);
+    close(errPipe[0]);
+    return result;
+  }
+
+  drain(outPipe[0], errPipe[0], result.stdoutText, result.stderrText);
+
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return result;
+  }
+  if (WIFEXITED(status)) {
+    result.exitCode = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    result.exitCode = 128 + WTERMSIG(status);
+  }
+  return result;
+}
+
+RunResult runQuillgate(const std::vector<std::string>& args, const RunOptions& options) {
+  std::vector<std::string> full;
+  full.reserve(args.size() + 1);
+  full.emplace_back(QUILLGATE_BINARY);
+  full.insert(full.end(), args.begin(), args.end());
+  return runProgram(full, options);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,45 @@
+#include "support/usage_text.h"
+
+namespace testsupport {
+
+std::string expectedUsageText() {
+  return "Usage:\r\n"
+         "quillgate.exe [/log|/logf <log file>] <output xml file> <output error text file> "
+         "[/version-v6|/version-v2005] <srcsafe.ini> /login:<login> /pwd:<pwd> <command_and_args>\r\n"
+         "where:\r\n"
+         "  /log - enables debug logging to <output xml file>.logs.txt file\r\n"
+         "  /logf - enables debug logging to <log file>\r\n"
+         "  <output xml file> - file name to save xml-output for Velmora\r\n"
+         "  <output error file> - file for any other (means error) output\r\n"
+         "  /version-v6 - force using VSS6\r\n"
+         "  /version-v2005 - force using VSS2005\r\n"
+         "  <srcsafe.ini> - path to srcsafe.ini\r\n"
+         "  <login> - login name to VSS\r\n"
+         "  <pwd> - password to VSS\r\n"
+         "  <command_and_args> - syntax depends on the command:\r\n"
+         "     history <path> [<from> [<to>]] \r\n"
+         "     get <path> <output file> <time> [version]\r\n"
+         "     patch <path> <output file mask> [<from> [<to>]]\r\n"
+         "     patch2 <path> <output file mask> [<from> [<to>]]\r\n"
+         "     connection <path>\r\n"
+         "     \r\n"
+         "     where:\r\n"
+         "       <from>, <to>, <time> - javatime long integer\r\n"
+         "       <path> - VSS path of item, like, starting from $\\ \r\n"
+         "       <output file mask> - prefix name for checked out files\r\n"
+         "       <output file> - file to save chedkout result\r\n"
+         "       [version] - version of an VSS item to get\r\n"
+         "       \r\n"
+         "     commands description:\r\n"
+         "       history - builds log if changes. User, files, actions, comment,time, etc\r\n"
+         "       get - gets the file from VSS on current date and/+ revision\r\n"
+         "       patch - builds patch using changes log analisys.\r\n"
+         "       patch2 - builds clean patch using recursive \r\n"
+         "                IVSSItem::Get command. <from> is ignored\r\n"
+         "       patch3 - builds clean patch using VSSItem tree walk\r\n"
+         "       connections - checks connection to some VSS path\r\n"
+         "       \r\n"
+         "       \r\n";
+}
+
+}  // namespace testsupport
