@@ -1,0 +1,44 @@
+#include "navigation/name_case.h"
+
+#include <clocale>
+#include <cstring>
+#include <cwctype>
+
+namespace navigation {
+namespace {
+
+// towlower knows only ASCII in the "C" locale. The program never chooses a
+// locale of its own, so the first lookup moves the character classes to
+// UTF-8 unless someone already chose a locale.
+void ensureUnicodeCharacterClasses() {
+  static const bool done = [] {
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    if (current && (std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0))
+      std::setlocale(LC_CTYPE, "C.UTF-8");
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+std::wstring lowerCaseName(std::wstring name) {
+  bool needsTable = false;
+  for (wchar_t& c : name) {
+    if (c >= L'A' && c <= L'Z')
+      c = static_cast<wchar_t>(c - L'A' + L'a');
+    else if (c >= 0x80)
+      needsTable = true;
+  }
+  if (!needsTable) return name;
+  ensureUnicodeCharacterClasses();
+  for (wchar_t& c : name)
+    if (c >= 0x80) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+  return name;
+}
+
+bool sameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && lowerCaseName(a) == lowerCaseName(b);
+}
+
+}  // namespace navigation
