@@ -1,0 +1,27 @@
+// Large synthetic databases for benchmarks and load tests: many projects,
+// files and versions, and every kind of change, written in the text form.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace ssapi {
+
+struct GeneratorOptions {
+  std::uint64_t versions = 10000;  // revisions to make, roughly (every change makes one or more)
+  std::uint32_t seed = 1;          // the same seed and size give the same database
+};
+
+struct GeneratedDatabase {
+  std::uint64_t changes = 0;
+  std::uint64_t versions = 0;
+  std::uint64_t projects = 0;
+  std::uint64_t files = 0;
+};
+
+// Writes srcsafe.ini and its data folder into `folder`. Users: "Admin" with
+// an empty password and "user1".."user4" with passwords "pass1".."pass4".
+// Throws std::runtime_error when the files cannot be written.
+GeneratedDatabase generateDatabase(const std::filesystem::path& folder, const GeneratorOptions& options);
+
+}  // namespace ssapi

@@ -1,0 +1,212 @@
+// The database model, shaped like SourceSafe keeps a database: every physical
+// item (project or file) has one record of numbered revisions; a project's
+// revisions describe what happened to its entries, and its children at any
+// version are derived from that record. Nothing here knows a file format:
+// the text-form loader and a later loader of SourceSafe's own files fill the
+// same model through the operations or the raw mutators below.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "model/names.h"
+
+namespace ssapi::model {
+
+using ItemId = std::int32_t;
+using StrId = std::uint32_t;
+using ContentId = std::uint32_t;
+constexpr ItemId kNoItem = -1;
+constexpr StrId kNoText = 0;        // the empty string
+constexpr ContentId kEmptyContent = 0;
+
+enum class ItemType : std::uint8_t { kProject = 0, kFile = 1 };
+
+enum class Action : std::uint8_t {
+  // In the item's own record.
+  kCreate,    // version 1 of a project or file (name = its name then)
+  kCheckIn,   // text = spec of the project the check-in was made through
+  kLabel,     // label, labelComment
+  kBranched,  // first own version of a branched file; number = branch point
+  kRollback,  // number = the version whose content came back
+  // In a project's record, about one entry (slot) and its item (child).
+  kAdd,
+  kDelete,
+  kRecover,
+  kDestroy,
+  kPurge,
+  kRename,       // name = new name, text = old name
+  kMoveTo,       // the project left; text = its new spec
+  kMoveFrom,     // the project entered; text = its former spec
+  kShare,        // text = spec the file was shared from
+  kPin,          // number = pinned version
+  kUnpin,        // number = the version that was pinned
+  kBranchEntry,  // child = the new physical item, other = the one shared before
+  kArchive,
+  kRestore,
+};
+
+// One numbered version of a physical item.
+struct Revision {
+  std::int64_t time = 0;   // seconds since 1970, see Database::timeBase
+  std::uint64_t seq = 0;   // global creation order; orders equal times
+  StrId user = kNoText;
+  StrId comment = kNoText;
+  StrId label = kNoText;
+  StrId labelComment = kNoText;
+  StrId name = kNoText;
+  StrId text = kNoText;
+  ItemId child = kNoItem;
+  ItemId other = kNoItem;
+  std::int32_t slot = -1;
+  std::int32_t number = 0;
+  ContentId content = kEmptyContent;  // files: the content at this version
+  Action action = Action::kCreate;
+};
+
+// The state of one project entry from a project version on.
+struct EntryState {
+  std::int32_t since = 0;  // project version from which this state holds
+  StrId name = kNoText;
+  ItemId item = kNoItem;
+  std::int32_t pinned = 0;  // 0: not pinned
+  bool deleted = false;
+  bool present = true;   // false once destroyed, purged, archived or moved away
+  bool archived = false;
+};
+
+// A place in a project that holds an item, with its changes in version order.
+struct Entry {
+  std::vector<EntryState> states;
+  EntryState now;  // states.back(), kept beside the list: lookups read it all the time
+  const EntryState& current() const { return now; }
+};
+
+struct EntryRef {
+  ItemId project = kNoItem;
+  std::int32_t slot = -1;
+  friend bool operator==(const EntryRef&, const EntryRef&) = default;
+};
+
+struct Item {
+  ItemType type = ItemType::kFile;
+  StrId physical = kNoText;  // SourceSafe-style physical name, "BAAAAAAA"
+  bool binary = false;
+  bool timesInOrder = true;  // own revision times never decrease
+  std::int32_t firstVersion = 1;  // > 1 for a branch: older versions are the source's
+  std::int32_t branchPoint = 0;
+  ItemId branchSource = kNoItem;
+  std::vector<Revision> revisions;  // revisions[i] is version firstVersion + i
+
+  // Projects.
+  std::vector<Entry> entries;
+  // Every entry ever made, by the nameKey of the name it has now (entries of
+  // other names may share a key); see Database::forEachNamed.
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> byName;
+  EntryRef home;  // the entry that holds this project now (none for the root or when detached)
+
+  // Files: present entries that hold this file, in the order they were made.
+  std::vector<EntryRef> links;
+
+  bool isProject() const { return type == ItemType::kProject; }
+  std::int32_t lastVersion() const { return firstVersion + static_cast<std::int32_t>(revisions.size()) - 1; }
+};
+
+// How stored seconds are to be read.
+enum class TimeBase : std::uint8_t {
+  kUtc,          // seconds since 1970-01-01 UTC
+  kWriterLocal,  // the wall clock of whoever made the change, as SourceSafe's own files keep it
+};
+
+struct User {
+  std::wstring name;
+  std::string salt;          // hex
+  std::string passwordHash;  // hex SHA-256 of "<salt>:<password>" in UTF-8
+};
+
+// Interned strings; id 0 is the empty string.
+class StringPool {
+ public:
+  StringPool();
+  StringPool(const StringPool& other);
+  StringPool& operator=(const StringPool& other);
+  StrId intern(std::wstring_view text);
+  const std::wstring& get(StrId id) const { return strings_[id]; }
+
+ private:
+  void reindex();
+  std::deque<std::wstring> strings_;
+  std::unordered_map<std::wstring_view, StrId> index_;
+};
+
+class Database {
+ public:
+  Database();
+
+  TimeBase timeBase = TimeBase::kUtc;
+
+  // Items.
+  ItemId root() const { return root_; }
+  const Item& item(ItemId id) const { return items_[static_cast<std::size_t>(id)]; }
+  Item& mutableItem(ItemId id) { return items_[static_cast<std::size_t>(id)]; }
+  std::size_t itemCount() const { return items_.size(); }
+  ItemId newItem(ItemType type);
+  void setRoot(ItemId id) { root_ = id; }
+
+  // The revision of a version, following a branch to its source; null when
+  // the version does not exist.
+  const Revision* revision(ItemId id, std::int32_t version) const;
+  // The item whose own record holds that version (the branch source for old
+  // versions of a branch).
+  ItemId owner(ItemId id, std::int32_t version) const;
+  // Appends a revision to the item's own record, stamping its sequence number.
+  const Revision& appendRevision(ItemId id, Revision revision);
+  std::uint64_t revisionCount() const { return nextSeq_ - 1; }
+
+  // Entries of projects.
+  // Calls f(slot, state) for each entry of the project that has, or had when
+  // it was last present, the name (any letter case).
+  template <class F>
+  void forEachNamed(ItemId project, std::wstring_view name, F&& f) const {
+    const Item& p = item(project);
+    auto found = p.byName.find(nameKey(name));
+    if (found == p.byName.end()) return;
+    for (std::int32_t slot : found->second) {
+      const EntryState& state = p.entries[static_cast<std::size_t>(slot)].current();
+      if (sameName(text(state.name), name)) f(slot, state);
+    }
+  }
+  std::int32_t addEntry(ItemId project, const EntryState& state);
+  // A new state of the entry from the project's latest version on; keeps the
+  // name index, the links and the project homes up to date.
+  void changeEntry(ItemId project, std::int32_t slot, const EntryState& state);
+
+  // Strings, contents, users.
+  StrId intern(std::wstring_view text) { return strings_.intern(text); }
+  const std::wstring& text(StrId id) const { return strings_.get(id); }
+  ContentId addContent(std::string bytes);
+  const std::string& content(ContentId id) const { return contents_[id]; }
+  std::size_t contentCount() const { return contents_.size(); }
+
+  std::vector<User> users;
+  const User* findUser(std::wstring_view name) const;
+
+ private:
+  void index(ItemId project, std::int32_t slot, StrId name);
+  void unindex(ItemId project, std::int32_t slot, StrId name);
+  void attach(ItemId project, std::int32_t slot, ItemId item);
+  void detach(ItemId project, std::int32_t slot, ItemId item);
+
+  std::vector<Item> items_;
+  ItemId root_ = kNoItem;
+  std::uint64_t nextSeq_ = 1;
+  StringPool strings_;
+  std::vector<std::string> contents_;
+  std::uint32_t nextPhysical_ = 0;
+};
+
+}  // namespace ssapi::model

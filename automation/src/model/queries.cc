@@ -1,0 +1,142 @@
+#include "model/queries.h"
+
+#include <algorithm>
+
+#include "model/names.h"
+
+namespace ssapi::model {
+namespace {
+
+// Among the present entries of a project with a name: a live one, or a
+// deleted one, as wanted.
+std::int32_t findEntry(const Database& db, ItemId project, std::wstring_view name, Want want) {
+  std::int32_t live = -1;
+  std::int32_t deleted = -1;
+  db.forEachNamed(project, name, [&](std::int32_t slot, const EntryState& state) {
+    if (!state.present) return;
+    if (state.deleted) {
+      if (deleted < 0) deleted = slot;
+    } else if (live < 0) {
+      live = slot;
+    }
+  });
+  switch (want) {
+    case Want::kLive: return live;
+    case Want::kDeleted: return deleted;
+    case Want::kDeletedFirst: return deleted >= 0 ? deleted : live;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::optional<Located> locate(const Database& db, std::wstring_view spec, Want last, bool throughDeleted,
+                              LocateError* error) {
+  auto fail = [&](LocateError e) -> std::optional<Located> {
+    if (error) *error = e;
+    return std::nullopt;
+  };
+  auto components = splitSpec(spec);
+  if (!components) return fail(LocateError::kSyntax);
+  if (db.root() == kNoItem) return fail(LocateError::kNotFound);
+  Located at;
+  at.item = db.root();
+  for (std::size_t i = 0; i < components->size(); ++i) {
+    const Item& project = db.item(at.item);
+    if (!project.isProject()) return fail(LocateError::kNotFound);
+    const std::wstring& name = (*components)[i];
+    bool isLast = i + 1 == components->size();
+    std::int32_t slot = -1;
+    if (isLast) {
+      slot = findEntry(db, at.item, name, last);
+    } else {
+      slot = findEntry(db, at.item, name, Want::kLive);
+      if (slot < 0 && throughDeleted) slot = findEntry(db, at.item, name, Want::kDeleted);
+    }
+    if (slot < 0) return fail(LocateError::kNotFound);
+    const EntryState& state = project.entries[static_cast<std::size_t>(slot)].current();
+    if (!isLast && !db.item(state.item).isProject()) return fail(LocateError::kNotFound);
+    at.entry = {at.item, slot};
+    at.deleted = state.deleted;
+    at.item = state.item;
+    at.name = state.name;
+  }
+  if (error) *error = LocateError::kNone;
+  return at;
+}
+
+std::optional<std::wstring> projectSpec(const Database& db, ItemId project) {
+  std::vector<const std::wstring*> names;
+  ItemId at = project;
+  while (at != db.root()) {
+    const Item& it = db.item(at);
+    if (it.home.project == kNoItem) return std::nullopt;
+    const Item& parent = db.item(it.home.project);
+    names.push_back(&db.text(parent.entries[static_cast<std::size_t>(it.home.slot)].current().name));
+    at = it.home.project;
+  }
+  std::wstring spec = L"$/";
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    if (spec.size() > 2) spec += L'/';
+    spec += **name;
+  }
+  return spec;
+}
+
+const EntryState* stateAt(const Item& project, std::int32_t slot, std::int32_t version) {
+  const Entry& entry = project.entries[static_cast<std::size_t>(slot)];
+  auto after = std::upper_bound(entry.states.begin(), entry.states.end(), version,
+                                [](std::int32_t v, const EntryState& s) { return v < s.since; });
+  if (after == entry.states.begin()) return nullptr;
+  const EntryState& state = *(after - 1);
+  return state.present ? &state : nullptr;
+}
+
+std::vector<Child> childrenAt(const Database& db, ItemId project, std::int32_t version, bool includeDeleted) {
+  const Item& p = db.item(project);
+  std::vector<Child> children;
+  // Entries are made in version order, so the ones made after the version end the scan.
+  for (std::size_t slot = 0; slot < p.entries.size(); ++slot) {
+    const Entry& entry = p.entries[slot];
+    if (entry.states.front().since > version) break;
+    const EntryState* state = stateAt(p, static_cast<std::int32_t>(slot), version);
+    if (!state || (state->deleted && !includeDeleted)) continue;
+    children.push_back({static_cast<std::int32_t>(slot), state});
+  }
+  std::vector<std::pair<std::wstring, std::size_t>> keys;
+  keys.reserve(children.size());
+  for (std::size_t i = 0; i < children.size(); ++i) keys.emplace_back(foldName(db.text(children[i].state->name)), i);
+  std::sort(keys.begin(), keys.end());
+  std::vector<Child> sorted;
+  sorted.reserve(children.size());
+  for (const auto& key : keys) sorted.push_back(children[key.second]);
+  return sorted;
+}
+
+std::int32_t versionAtSeq(const Database& db, ItemId item, std::uint64_t seq) {
+  std::int32_t limit = db.item(item).lastVersion();
+  while (item != kNoItem) {
+    const Item& it = db.item(item);
+    // Own revisions up to the limit, in sequence order.
+    auto end = it.revisions.begin() + std::max(0, std::min(limit, it.lastVersion()) - it.firstVersion + 1);
+    auto after = std::upper_bound(it.revisions.begin(), end, seq,
+                                  [](std::uint64_t s, const Revision& r) { return s < r.seq; });
+    if (after != it.revisions.begin()) {
+      return it.firstVersion + static_cast<std::int32_t>(after - it.revisions.begin()) - 1;
+    }
+    limit = it.branchPoint;
+    item = it.branchSource;
+  }
+  return 0;
+}
+
+const std::string& contentAt(const Database& db, ItemId file, std::int32_t version) {
+  const Revision* revision = db.revision(file, version);
+  return db.content(revision ? revision->content : kEmptyContent);
+}
+
+std::int32_t currentVersion(const Database& db, const EntryState& state) {
+  return state.pinned > 0 ? state.pinned : db.item(state.item).lastVersion();
+}
+
+}  // namespace ssapi::model

@@ -1,0 +1,57 @@
+// What every automation object of one opened database shares: the model
+// (never changed once opened), the fault injector, and the little state the
+// database object keeps for its caller (working folders, current project).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "model/database.h"
+#include "platform/error_info.h"
+#include "platform/hresult.h"
+#include "ssapi/fault_injector.h"
+
+namespace ssapi::objects {
+
+struct Session {
+  std::shared_ptr<const model::Database> db;
+  std::shared_ptr<FaultInjector> faults;  // null: none
+  std::wstring iniPath;
+  std::wstring user;
+  std::wstring currentProject = L"$/";
+  std::map<std::wstring, std::wstring> workingFolders;  // by folded project spec
+
+  // A fault for this call, when a test configured one. Costs one test when
+  // no fault is configured.
+  std::optional<FaultAction> fault(const wchar_t* operation, const std::wstring& spec,
+                                   std::optional<long> version = std::nullopt) const {
+    if (!faults || faults->empty()) return std::nullopt;
+    return faults->check(operation, spec, version);
+  }
+};
+
+// An item as an automation object sees it: a physical item at one version,
+// and the path through which it was reached.
+struct ItemRef {
+  model::ItemId item = model::kNoItem;
+  std::int32_t version = 0;  // the version the object stands for
+  bool current = true;       // the item as it is now, not one version of it
+  model::EntryRef entry;     // the entry it was reached through; none for the root
+  bool deleted = false;      // that entry's deleted flag
+  std::wstring spec;
+  std::wstring name;
+};
+
+inline constexpr const wchar_t* kErrorSource = L"SourceSafe";
+
+// Records the thread's error information and answers the status.
+inline HRESULT fail(HRESULT status, std::wstring description) {
+  platform::setErrorInfo(std::move(description), kErrorSource);
+  return status;
+}
+
+inline HRESULT nullArgument() { return fail(E_POINTER, L"Invalid access code (bad parameter)"); }
+
+}  // namespace ssapi::objects

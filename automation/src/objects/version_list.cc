@@ -1,0 +1,122 @@
+#include "objects/version_list.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "model/names.h"
+#include "model/queries.h"
+#include "ssapi/ssapi.h"
+
+namespace ssapi::objects {
+namespace {
+
+void addTree(const model::Database& db, const ItemRef& project, bool files, std::vector<VersionSource>* sources) {
+  const model::Item& p = db.item(project.item);
+  for (const model::Child& child : model::childrenAt(db, project.item, p.lastVersion(), true)) {
+    const model::EntryState& state = *child.state;
+    const model::Item& it = db.item(state.item);
+    ItemRef path;
+    path.item = state.item;
+    path.version = model::currentVersion(db, state);
+    path.entry = {project.item, child.slot};
+    path.deleted = state.deleted;
+    path.name = db.text(state.name);
+    path.spec = model::childSpec(project.spec, path.name);
+    if (it.isProject()) {
+      sources->push_back({path, it.lastVersion()});
+      addTree(db, path, files, sources);
+    } else if (files) {
+      sources->push_back({path, path.version});
+    }
+  }
+}
+
+// True when the versions 1..max of an item, counted downwards, run newest first.
+bool inTimeOrder(const model::Database& db, model::ItemId id, std::int32_t max) {
+  std::int64_t later = std::numeric_limits<std::int64_t>::max();
+  for (model::ItemId at = id; at != model::kNoItem;) {
+    const model::Item& it = db.item(at);
+    std::int32_t top = std::min(max, it.lastVersion());
+    if (top >= it.firstVersion) {
+      if (!it.timesInOrder) return false;
+      const model::Revision& newest = it.revisions[static_cast<std::size_t>(top - it.firstVersion)];
+      if (newest.time > later) return false;
+      later = it.revisions.front().time;
+    }
+    max = it.branchPoint;
+    at = it.branchSource;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<VersionSource> versionSources(const model::Database& db, const ItemRef& item, long flags) {
+  std::vector<VersionSource> sources;
+  sources.push_back({item, db.item(item.item).lastVersion()});
+  if ((flags & VSSFLAG_RECURSYES) && db.item(item.item).isProject()) {
+    addTree(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0, &sources);
+  }
+  return sources;
+}
+
+VersionMerger::VersionMerger(std::shared_ptr<const model::Database> db,
+                             std::shared_ptr<const std::vector<VersionSource>> sources)
+    : db_(std::move(db)), sources_(std::move(sources)) {
+  reset();
+}
+
+void VersionMerger::reset() {
+  heap_ = {};
+  cursors_.assign(sources_->size(), Cursor{});
+  for (std::size_t i = 0; i < sources_->size(); ++i) {
+    const VersionSource& source = (*sources_)[i];
+    Cursor& cursor = cursors_[i];
+    if (inTimeOrder(*db_, source.path.item, source.maxVersion)) {
+      cursor.version = source.maxVersion;
+    } else {
+      for (std::int32_t v = source.maxVersion; v >= 1; --v)
+        if (db_->revision(source.path.item, v)) cursor.order.push_back(v);
+      std::stable_sort(cursor.order.begin(), cursor.order.end(), [&](std::int32_t a, std::int32_t b) {
+        const model::Revision* ra = db_->revision(source.path.item, a);
+        const model::Revision* rb = db_->revision(source.path.item, b);
+        if (ra->time != rb->time) return ra->time > rb->time;
+        return ra->seq > rb->seq;
+      });
+      cursor.version = cursor.order.empty() ? 0 : cursor.order.front();
+    }
+    push(i);
+  }
+}
+
+void VersionMerger::push(std::size_t source) {
+  const Cursor& cursor = cursors_[source];
+  if (cursor.version <= 0) return;
+  const model::Revision* r = db_->revision((*sources_)[source].path.item, cursor.version);
+  if (!r) return;
+  heap_.push({r->time, r->seq, source, cursor.version});
+}
+
+const VersionPoint* VersionMerger::peek() const {
+  if (heap_.empty()) return nullptr;
+  peeked_ = {heap_.top().source, heap_.top().version};
+  return &peeked_;
+}
+
+bool VersionMerger::next(VersionPoint* point) {
+  if (heap_.empty()) return false;
+  Head head = heap_.top();
+  heap_.pop();
+  *point = {head.source, head.version};
+  Cursor& cursor = cursors_[head.source];
+  if (cursor.order.empty()) {
+    --cursor.version;
+  } else {
+    ++cursor.position;
+    cursor.version = cursor.position < cursor.order.size() ? cursor.order[cursor.position] : 0;
+  }
+  push(head.source);
+  return true;
+}
+
+}  // namespace ssapi::objects
