@@ -1,0 +1,156 @@
+// The history command on one kind of change at a time, through the built
+// binary, for both automation generations. Every database starts with
+// $/proj holding a.txt; the change under test happens at T0+100 and the
+// window starts at T0+50, so only that change is in it.
+#include <gtest/gtest.h>
+
+#include "e2e/history/history_e2e.h"
+
+namespace {
+
+using historye2e::Generation;
+using historye2e::historyDocument;
+using historye2e::HistoryRun;
+using historye2e::Item;
+
+constexpr std::int64_t kT0 = 1000000000;  // 2001-09-09 01:46:40 UTC
+constexpr std::int64_t kChange = kT0 + 100;
+const std::wstring kFrom = L"09.09.2001 1:47:30";  // T0+50
+
+class HistoryActionTest : public ::testing::TestWithParam<Generation> {
+ protected:
+  HistoryActionTest() {
+    db_.at(kT0).createProject(L"$/proj");
+    db_.addFile(L"$/proj/a.txt", "a");
+  }
+
+  bool is2005() const { return GetParam() == Generation::kVss2005; }
+
+  // Runs "history $/proj <T0+50>" and checks the whole document, the empty
+  // error file and the exit code.
+  void expectHistory(const std::vector<Item>& items, const std::string& path = "$/proj") {
+    HistoryRun run = historye2e::runHistory(dir_, db_, GetParam(), {path, historye2e::millisArg(kT0 + 50)});
+    EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+    EXPECT_TRUE(testsupport::utf16FileEquals(run.xmlPath, historyDocument(kFrom, historye2e::kFarFuture, items)));
+    EXPECT_EQ(run.errors, L"");
+    EXPECT_TRUE(historye2e::parsesAsXml(run.xmlPath));
+    log_ = run.log;
+  }
+
+  testsupport::TempDir dir_;
+  ssapi::DatabaseBuilder db_;
+  std::wstring log_;
+};
+
+INSTANTIATE_TEST_SUITE_P(BothGenerations, HistoryActionTest,
+                         ::testing::Values(Generation::kVss60, Generation::kVss2005), historye2e::GenerationName());
+
+// The file's one place inside the project is a link of its own, so a plain
+// check-in is listed twice.
+TEST_P(HistoryActionTest, CheckIn) {
+  db_.at(kChange).withComment(L"fix").checkIn(L"$/proj/a.txt", "a2");
+  expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Changed", L"fix"},
+                 {L"File", kChange, 2, L"$/proj/a.txt", L"Changed", L"fix"}});
+}
+
+// Once from the project's "Added" entry, once from the file's "Created".
+TEST_P(HistoryActionTest, AddFile) {
+  db_.at(kChange).withComment(L"new").addFile(L"$/proj/b.txt", "b");
+  expectHistory({{L"File", kChange, 1, L"$/proj/b.txt", L"Added", L"new"},
+                 {L"File", kChange, 1, L"$/proj/b.txt", L"Added", L"new"}});
+}
+
+// 6.0 finds the new project by comparing children lists; 2005 cannot look
+// up "$sub" by that name and reports every direct child of the project.
+TEST_P(HistoryActionTest, CreateProject) {
+  db_.at(kChange).createProject(L"$/proj/sub");
+  if (is2005()) {
+    expectHistory({{L"File", kChange, 1, L"$/proj/a.txt", L"Added"},
+                   {L"Dir", kChange, 1, L"$/proj/sub", L"Added"},
+                   {L"Dir", kChange, 1, L"$/proj/sub", L"Added"}});
+  } else {
+    expectHistory({{L"Dir", kChange, 1, L"$/proj/sub", L"Added"}, {L"Dir", kChange, 1, L"$/proj/sub", L"Added"}});
+  }
+}
+
+TEST_P(HistoryActionTest, RenameFile) {
+  db_.at(kChange).rename(L"$/proj/a.txt", L"b.txt");
+  expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Deleted"}, {L"File", kChange, 1, L"$/proj/b.txt", L"Added"}});
+}
+
+TEST_P(HistoryActionTest, RenameProject) {
+  db_.createProject(L"$/proj/sub");
+  db_.at(kChange).rename(L"$/proj/sub", L"sub2");
+  expectHistory({{L"Dir", kChange, 2, L"$/proj/sub", L"Deleted"}, {L"Dir", kChange, 1, L"$/proj/sub2", L"Added"}});
+}
+
+TEST_P(HistoryActionTest, MoveProjectOut) {
+  db_.createProject(L"$/proj/mv");
+  db_.createProject(L"$/other");
+  db_.at(kChange).move(L"$/proj/mv", L"$/other");
+  expectHistory({{L"Dir", kChange, 2, L"$/proj/mv", L"Deleted"}, {L"Dir", kChange, 1, L"$/other/mv", L"Added"}});
+}
+
+// The receiving project's entry ("Moved $mv from $/other") holds no " to ",
+// so it names nothing: the entry is logged as failed and nothing is listed.
+TEST_P(HistoryActionTest, MoveProjectIn) {
+  db_.createProject(L"$/other");
+  db_.createProject(L"$/other/mv");
+  db_.at(kChange).move(L"$/other/mv", L"$/proj");
+  expectHistory({});
+  EXPECT_EQ(log_, L"History2 Error - $/proj[3]\n"
+                  L"History2 Error - Failed to call getItemFromParentAndActionAndCall, Error: 0x80004005 (-2147467259)\n");
+}
+
+TEST_P(HistoryActionTest, Share) {
+  db_.createProject(L"$/lib");
+  db_.addFile(L"$/lib/s.txt", "s");
+  db_.at(kChange).share(L"$/lib/s.txt", L"$/proj");
+  expectHistory({{L"File", kChange, 1, L"$/proj/s.txt", L"Added"}});
+}
+
+// The project's own "Branched" entry reads like a creation of the project.
+TEST_P(HistoryActionTest, Branch) {
+  db_.createProject(L"$/lib");
+  db_.addFile(L"$/lib/s.txt", "s");
+  db_.share(L"$/lib/s.txt", L"$/proj");
+  db_.at(kChange).branch(L"$/proj/s.txt");
+  expectHistory({{L"Dir", kChange, 4, L"$/proj", L"Added"}, {L"File", kChange, 2, L"$/proj/s.txt", L"Added"}});
+}
+
+TEST_P(HistoryActionTest, Delete) {
+  db_.at(kChange).remove(L"$/proj/a.txt");
+  expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Deleted"}});
+}
+
+TEST_P(HistoryActionTest, Recover) {
+  db_.remove(L"$/proj/a.txt");
+  db_.at(kChange).recover(L"$/proj/a.txt");
+  expectHistory({{L"File", kChange, 1, L"$/proj/a.txt", L"Added"}});
+}
+
+// 2005 knows only the name of a destroyed child: a folder path, numbered
+// with the project's version.
+TEST_P(HistoryActionTest, Destroy) {
+  db_.at(kChange).destroy(L"$/proj/a.txt");
+  if (is2005()) {
+    expectHistory({{L"Dir", kChange, 3, L"$/proj/a.txt", L"Deleted"}});
+  } else {
+    expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Deleted"}});
+  }
+}
+
+TEST_P(HistoryActionTest, LabelListsNothing) {
+  db_.at(kChange).label(L"$/proj", L"L1", L"release");
+  expectHistory({});
+  EXPECT_EQ(log_, L"");
+}
+
+TEST_P(HistoryActionTest, PurgeListsNothing) {
+  db_.remove(L"$/proj/a.txt");
+  db_.at(kChange).purge(L"$/proj/a.txt");
+  expectHistory({});
+  EXPECT_EQ(log_, L"");
+}
+
+}  // namespace
