@@ -1,0 +1,180 @@
+// What a patch promises, checked from the outside: the tree of a project as
+// it stood at a time, read straight from the automation interfaces, and a
+// small receiver that applies a patch document to such a tree.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/com.h"
+#include "platform/error_info.h"
+#include "platform/text_encoding.h"
+#include "platform/variant.h"
+#include "ssapi/ssapi.h"
+#include "support/temp_dir.h"
+
+namespace patchtest {
+
+// Directory specs and file contents by spec.
+struct Tree {
+  std::set<std::wstring> dirs;
+  std::map<std::wstring, std::string> files;
+
+  friend bool operator==(const Tree&, const Tree&) = default;
+};
+
+inline std::string describe(const Tree& tree) {
+  std::string text;
+  for (const std::wstring& dir : tree.dirs) text += "  dir  " + platform::wideToUtf8(dir) + "\n";
+  for (const auto& [spec, content] : tree.files)
+    text += "  file " + platform::wideToUtf8(spec) + " = \"" + content + "\"\n";
+  return text;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Tree& tree) { return out << "\n" << describe(tree); }
+
+namespace detail {
+
+inline std::string readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Milliseconds of a version's date; the tests run with TZ=UTC, so the local
+// date the library reports is the UTC one.
+inline std::int64_t millisOf(DATE date) { return std::llround((date - 25569.0) * 86400.0) * 1000; }
+
+// The item of the newest version made at or before the time; null when the
+// item had no version yet.
+template <class G>
+ComPtr<ssapi::IVSSItemT<G>> asOf(const ComPtr<ssapi::IVSSItemT<G>>& item, std::int64_t millis) {
+  ComPtr<ssapi::IVSSVersionsT<G>> versions;
+  if (FAILED(item->get_Versions(0, versions.put())) || !versions) return nullptr;
+  ComPtr<IUnknown> unknown;
+  if (FAILED(versions->_NewEnum(unknown.put())) || !unknown) return nullptr;
+  ComPtr<IEnumVARIANT> enumerator;
+  if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(enumerator.put())))) return nullptr;
+  for (;;) {
+    VARIANT element;
+    ULONG fetched = 0;
+    if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1 || !element.punkVal) return nullptr;
+    ComPtr<ssapi::IVSSVersionT<G>> version;
+    if (FAILED(element.punkVal->QueryInterface(ssapi::IVSSVersionT<G>::iid(),
+                                               reinterpret_cast<void**>(version.put()))))
+      continue;
+    DATE date = 0;
+    version->get_Date(&date);
+    if (millisOf(date) > millis) continue;
+    ComPtr<ssapi::IVSSItemT<G>> at;
+    version->get_VSSItem(at.put());
+    return at;
+  }
+}
+
+// Every child is taken at the time itself, not at the time of the parent's
+// version, so changes below a project that the project's own history does
+// not show are seen too.
+template <class G>
+void collect(const ComPtr<ssapi::IVSSItemT<G>>& item, std::int64_t millis, const std::filesystem::path& scratch,
+             Tree* tree) {
+  ComPtr<ssapi::IVSSItemT<G>> timed = asOf<G>(item, millis);
+  if (!timed) return;
+  std::wstring spec;
+  timed->get_Spec(&spec);
+  int type = ssapi::VSSITEM_FILE;
+  timed->get_Type(&type);
+  if (type == ssapi::VSSITEM_FILE) {
+    std::wstring local = (scratch / ("f" + std::to_string(tree->files.size()))).wstring();
+    if (SUCCEEDED(timed->Get(&local, ssapi::VSSFLAG_REPREPLACE))) tree->files[spec] = readBytes(local);
+    return;
+  }
+  tree->dirs.insert(spec);
+  ComPtr<ssapi::IVSSItemsT<G>> children;
+  if (FAILED(timed->get_Items(VARIANT_FALSE, children.put())) || !children) return;
+  LONG count = 0;
+  children->get_Count(&count);
+  for (LONG i = 1; i <= count; ++i) {
+    ComPtr<ssapi::IVSSItemT<G>> child;
+    if (SUCCEEDED(children->get_Item(Variant(i), child.put())) && child) collect<G>(child, millis, scratch, tree);
+  }
+}
+
+inline std::wstring unescape(const std::wstring& text) {
+  std::wstring result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&') {
+      for (auto [entity, c] : {std::pair{L"&amp;", L'&'}, {L"&quot;", L'"'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}}) {
+        std::wstring e = entity;
+        if (text.compare(i, e.size(), e) == 0) {
+          result += c;
+          i += e.size() - 1;
+          break;
+        }
+      }
+      continue;
+    }
+    result += text[i];
+  }
+  return result;
+}
+
+inline std::wstring attribute(const std::wstring& line, const std::wstring& name) {
+  const std::wstring key = name + L"=\"";
+  std::size_t start = line.find(key);
+  if (start == std::wstring::npos) return L"";
+  start += key.size();
+  return unescape(line.substr(start, line.find(L'"', start) - start));
+}
+
+inline bool isUnder(const std::wstring& path, const std::wstring& base) {
+  return base.empty() || path == base || (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+                                          path[base.size()] == L'/');
+}
+
+}  // namespace detail
+
+// The project at spec as it stood at the time (javatime millis), read from
+// the database; content of each file from the version current at the time.
+template <class G>
+Tree treeAt(const ComPtr<ssapi::IVSSDatabaseT<G>>& database, const std::wstring& spec, std::int64_t millis) {
+  Tree tree;
+  ComPtr<ssapi::IVSSItemT<G>> item;
+  if (FAILED(database->get_VSSItem(spec, VARIANT_FALSE, item.put())) || !item) return tree;
+  testsupport::TempDir scratch;
+  detail::collect<G>(item, millis, scratch.path(), &tree);
+  platform::clearErrorInfo();
+  return tree;
+}
+
+// Applies the entries of a patch document in order, as a receiver would:
+// "add" places the content of the named local file, "add-dir" makes the
+// directory, "delete" removes the file, "delete-dir" removes the path with
+// everything below it (the empty spec: everything).
+inline void applyPatch(const std::wstring& document, Tree* tree) {
+  std::size_t start = 0;
+  while (start < document.size()) {
+    std::size_t end = document.find(L'\n', start);
+    if (end == std::wstring::npos) end = document.size();
+    const std::wstring line = document.substr(start, end - start);
+    start = end + 1;
+    const std::wstring spec = detail::attribute(line, L"spec");
+    if (line.starts_with(L"   <add spec=")) {
+      tree->files[spec] = detail::readBytes(platform::wideToUtf8(detail::attribute(line, L"file")));
+    } else if (line.starts_with(L"   <add-dir spec=")) {
+      tree->dirs.insert(spec);
+    } else if (line.starts_with(L"   <delete spec=")) {
+      tree->files.erase(spec);
+    } else if (line.starts_with(L"   <delete-dir spec=")) {
+      std::erase_if(tree->dirs, [&](const std::wstring& dir) { return detail::isUnder(dir, spec); });
+      std::erase_if(tree->files, [&](const auto& file) { return detail::isUnder(file.first, spec); });
+    }
+  }
+}
+
+}  // namespace patchtest

@@ -1,0 +1,202 @@
+#include "patch/tree_based_clean_patch_builder.h"
+
+#include "patch_test_support.h"
+
+namespace {
+
+using patchtest::addDir;
+using patchtest::addFile;
+using patchtest::Capture;
+using patchtest::contentOf;
+using patchtest::kInjected;
+using patchtest::patchDocument;
+using ::testing::Contains;
+
+constexpr std::int64_t kBase = 1000000000;
+
+util::JavaTime at(std::int64_t offsetSeconds) { return util::JavaTime::fromMillis((kBase + offsetSeconds) * 1000); }
+
+// $/A (kBase) holds a.txt ("a1" at +1, "a2" at +10) and the folder b (+2)
+// with y.txt (+3); $/A/late.txt comes at +20, $/A/gone.txt (+4) is deleted
+// at +5.
+template <class A>
+class TreePatchTest : public ::testing::Test {
+ protected:
+  TreePatchTest() {
+    builder_.at(kBase).createProject(L"$/A");
+    builder_.at(kBase + 1).addFile(L"$/A/a.txt", "a1");
+    builder_.at(kBase + 2).createProject(L"$/A/b");
+    builder_.at(kBase + 3).addFile(L"$/A/b/y.txt", "y1");
+    builder_.at(kBase + 4).addFile(L"$/A/gone.txt", "g");
+    builder_.at(kBase + 5).remove(L"$/A/gone.txt");
+    builder_.at(kBase + 10).checkIn(L"$/A/a.txt", "a2");
+    builder_.at(kBase + 20).addFile(L"$/A/late.txt", "late");
+  }
+
+  HRESULT run(const std::wstring& path, const util::JavaTime& to, const util::JavaTime& from = util::EPOCH) {
+    auto database = patchtest::openDatabase<A>(builder_);
+    patch::TreeBasedCleanPatchBuilder<A> builder(output::channels(), mask(), from, to);
+    return builder.run(*database, path);
+  }
+  std::wstring mask() const { return (dir_ / "m_").wstring(); }
+  std::wstring temp(int n) const { return mask() + L"VM-VSS-TEMP-" + std::to_wstring(n) + L".vss"; }
+
+  ssapi::DatabaseBuilder builder_;
+  testsupport::TempDir dir_;
+};
+TYPED_TEST_SUITE(TreePatchTest, patchtest::Generations, patchtest::GenerationName);
+
+TYPED_TEST(TreePatchTest, FoldersInPreOrderThenEveryFileInItsOwnTempFile) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/a.txt", this->temp(0)),
+                               addFile(L"$/A/b/y.txt", this->temp(1)),
+                               addFile(L"$/A/late.txt", this->temp(2)),
+                           }));
+  EXPECT_EQ(contentOf(this->temp(0)), "a2");
+  EXPECT_EQ(contentOf(this->temp(1)), "y1");
+  EXPECT_EQ(contentOf(this->temp(2)), "late");
+}
+
+TYPED_TEST(TreePatchTest, DescribesTheProjectAsItStoodAtToWhateverFrom) {
+  for (std::int64_t from : {0, 3, 30}) {
+    SCOPED_TRACE(from);
+    Capture capture;
+    EXPECT_EQ(this->run(L"$/A", at(25), at(from)), S_OK);
+    EXPECT_EQ(capture.xml(), patchDocument({
+                                 addDir(L"$/A"),
+                                 addDir(L"$/A/b"),
+                                 addFile(L"$/A/a.txt", this->temp(0)),
+                                 addFile(L"$/A/b/y.txt", this->temp(1)),
+                                 addFile(L"$/A/late.txt", this->temp(2)),
+                             }));
+    EXPECT_EQ(contentOf(this->temp(0)), "a2");
+  }
+  // Before late.txt came and while gone.txt was still there.
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", at(4)), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/a.txt", this->temp(0)),
+                               addFile(L"$/A/b/y.txt", this->temp(1)),
+                               addFile(L"$/A/gone.txt", this->temp(2)),
+                           }));
+  EXPECT_EQ(contentOf(this->temp(0)), "a1");
+}
+
+// Known case: the tree is that of the project's last own version not later
+// than "to", and our library hands out the children of a project version as
+// they stood at that version's time. A check-in made after that version
+// and before "to" (a.txt's "a2" at +10; the project's last change before +12
+// is at +5) is therefore not seen.
+TYPED_TEST(TreePatchTest, KnownCaseCheckInAfterTheProjectsLastChangeBeforeToIsNotSeen) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", at(12)), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/a.txt", this->temp(0)),
+                               addFile(L"$/A/b/y.txt", this->temp(1)),
+                           }));
+  EXPECT_EQ(contentOf(this->temp(0)), "a1");
+}
+
+// Without a version as old as "to" the project is taken as it is today.
+TYPED_TEST(TreePatchTest, ToBeforeTheProjectExistedGivesTodaysState) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", at(-100)), S_OK);
+  EXPECT_NE(capture.xml().find(addFile(L"$/A/late.txt", this->temp(2))), std::wstring::npos);
+  EXPECT_THAT(capture.lines(), Contains(L"VSSUtil Error - Failed to find versioned item to time " +
+                                        at(-100).toMillisText()));
+}
+
+TYPED_TEST(TreePatchTest, PathOfAFileGivesOneAddEntry) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A/b/y.txt", util::FAR_FUTURE), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({addFile(L"$/A/b/y.txt", this->temp(0))}));
+}
+
+TYPED_TEST(TreePatchTest, RetriedDownloadShiftsTheNumbering) {
+  this->builder_.faults().fail(L"Get", L"$/A/a.txt").times(2);
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/a.txt", this->temp(2)),
+                               addFile(L"$/A/b/y.txt", this->temp(3)),
+                               addFile(L"$/A/late.txt", this->temp(4)),
+                           }));
+}
+
+TYPED_TEST(TreePatchTest, FileThatCannotBeDownloadedIsLeftOutAndTheCommandFails) {
+  this->builder_.faults().fail(L"Get", L"$/A/a.txt").forever();
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE), E_FAIL);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/b/y.txt", this->temp(5)),
+                               addFile(L"$/A/late.txt", this->temp(6)),
+                           }));
+  EXPECT_EQ(capture.count(L"TreeBasedCleanPatchBuilder Error - Failed to getNextFile, Error: 0x80004005 "
+                          L"(-2147467259)"),
+            1);
+  EXPECT_EQ(capture.count(L"TreeBasedCleanPatchBuilder Error - Failed to checkout files, Error: 0x80004005 "
+                          L"(-2147467259)"),
+            1);
+}
+
+TYPED_TEST(TreePatchTest, MissingRootWritesNoEntries) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/nothing", util::FAR_FUTURE), ssapi::ESS_VS_NOT_FOUND);
+  EXPECT_EQ(capture.xml(), patchDocument({}));
+  EXPECT_THAT(capture.lines().at(0),
+              ::testing::StartsWith(L"TreeBasedCleanPatchBuilder Error - Failed to find root, Error: 0x8004d68f"));
+  EXPECT_EQ(capture.errors(), L"");
+}
+
+// An item whose type cannot be read counts as a folder: it gets an add-dir
+// entry, and since a file has no children nothing is downloaded for it.
+TYPED_TEST(TreePatchTest, ItemOfUnreadableTypeCountsAsFolder) {
+  this->builder_.faults().fail(L"get_Type", L"$/A/a.txt").forever();
+  Capture capture;
+  this->run(L"$/A", util::FAR_FUTURE);
+  EXPECT_EQ(capture.xml(), patchDocument({
+                               addDir(L"$/A"),
+                               addDir(L"$/A/a.txt"),
+                               addDir(L"$/A/b"),
+                               addFile(L"$/A/b/y.txt", this->temp(0)),
+                               addFile(L"$/A/late.txt", this->temp(1)),
+                           }));
+  EXPECT_THAT(capture.lines(), Contains(L"TreeBasedCleanPatchBuilder Error - isFolder:: item get_Type failed, " +
+                                        kInjected));
+}
+
+// A subfolder that cannot be listed keeps its add-dir entry; only the
+// listing of the project itself decides the result.
+TYPED_TEST(TreePatchTest, UnlistableFolderKeepsItsEntryButNotItsContent) {
+  this->builder_.faults().fail(L"get_Items", L"$/A/b").forever();
+  {
+    Capture capture;
+    EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE), S_OK);
+    EXPECT_EQ(capture.xml(), patchDocument({
+                                 addDir(L"$/A"),
+                                 addDir(L"$/A/b"),
+                                 addFile(L"$/A/a.txt", this->temp(0)),
+                                 addFile(L"$/A/late.txt", this->temp(1)),
+                             }));
+    EXPECT_THAT(capture.lines(), Contains(L"TreeBasedCleanPatchBuilder Error - Failed to getItemIterator, Error: "
+                                          L"0x80004005 (-2147467259)"));
+  }
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A/b", util::FAR_FUTURE), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({addDir(L"$/A/b")}));
+  EXPECT_THAT(capture.lines(), Contains(::testing::HasSubstr(L"Failed to enumerate items")));
+}
+
+}  // namespace
