@@ -27,7 +27,9 @@ class GetCommandTest : public ::testing::TestWithParam<Generation> {
 
   commande2e::CommandRun get(std::vector<std::string> args, const commande2e::RunSettings& settings = {}) {
     args.insert(args.begin(), "get");
-    return commande2e::runCommand(dir_, db_, GetParam(), args, settings);
+    commande2e::CommandRun result = commande2e::runCommand(dir_, db_, GetParam(), args, settings);
+    EXPECT_EQ(result.stderrText, "");
+    return result;
   }
   std::string output() const { return (dir_ / "got.bin").string(); }
   std::string got() const { return testsupport::readFileBytes(output()); }
@@ -46,7 +48,6 @@ TEST_P(GetCommandTest, ByTimeWritesTheFileAsItStoodThen) {
   EXPECT_EQ(got(), "two");
   EXPECT_TRUE(testsupport::wideTextEquals(run.xml, kDeclaration));
   EXPECT_EQ(run.errors, L"");
-  EXPECT_EQ(run.stderrText, "");
 }
 
 TEST_P(GetCommandTest, ByVersionResolvesThePathAtTheTimeAndTakesTheNumber) {
