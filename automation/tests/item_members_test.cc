@@ -64,7 +64,7 @@ TYPED_TEST(ItemMembersTest, GetVersionTakesNumbersAndRefusesOthers) {
   };
   const Row rows[] = {
       {"text number", Variant(L"1"), 1},   {"I4 number", Variant(LONG{2}), 2},   {"blanks", Variant(L" 2 "), 2},
-      {"zero", Variant(L"0"), 0},          {"beyond last", Variant(L"3"), 0},    {"negative I4", Variant(LONG{-51}), 0},
+      {"zero is the newest", Variant(L"0"), 2},          {"beyond last", Variant(L"3"), 0},    {"negative I4", Variant(LONG{-51}), 0},
       {"unknown label", Variant(L"nope"), 0},
   };
   for (const Row& row : rows) {

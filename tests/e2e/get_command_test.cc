@@ -70,13 +70,13 @@ TEST_P(GetCommandTest, ExistingOutputFileIsOverwritten) {
   EXPECT_EQ(got(), "three");
 }
 
-// Without a time the request asks for version 0, which our library does
-// not have (SourceSafe numbers versions from 1).
-TEST_P(GetCommandTest, KnownCaseWithoutTimeVersionZeroIsAsked) {
+// Without a time the request asks for version 0, the newest version of the
+// file found in the current tree.
+TEST_P(GetCommandTest, WithoutTimeTheNewestVersionIsFetched) {
   auto run = get({"$/p/a.txt", output()});
-  EXPECT_EQ(run.exitCode, kFailed);
-  EXPECT_FALSE(exists());
-  EXPECT_TRUE(testsupport::wideTextEquals(run.errors, L"Get operation failed\r\n"));
+  EXPECT_EQ(run.exitCode, 0) << run.explain();
+  EXPECT_EQ(got(), "three");
+  EXPECT_TRUE(testsupport::wideTextEquals(run.errors, L""));
 }
 
 TEST_P(GetCommandTest, ProjectOrMissingPathIsNotFound) {

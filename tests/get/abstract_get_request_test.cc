@@ -93,7 +93,7 @@ TYPED_TEST(GetRequestTest, ExistingOutputFileIsReplaced) {
 // asks for) fail without a message of the request's own and without a log
 // line; the command adds "Get operation failed".
 TYPED_TEST(GetRequestTest, UnknownVersionNumberFailsQuietly) {
-  for (LONG version : {0, 4, -1}) {
+  for (LONG version : {4, -1}) {
     SCOPED_TRACE(version);
     Capture capture;
     EXPECT_TRUE(FAILED(this->byVersion(L"$/p/a.txt", util::FAR_FUTURE, version)));

@@ -178,6 +178,9 @@ HRESULT ItemObjectBase<G>::get_Version(const VARIANT& version, IVSSItemT<G>** it
   } else {
     return fail(DISP_E_TYPEMISMATCH, L"Type mismatch");
   }
+  // Version 0 stands for the item's newest version: SourceSafe's own samples
+  // ask for it that way, and a get without a version number relies on it.
+  if (number == 0) number = db().item(ref_.item).lastVersion();
   if (number < 1 || number > db().item(ref_.item).lastVersion() || !db().revision(ref_.item, static_cast<std::int32_t>(number))) {
     return versionNotFound();
   }
