@@ -184,9 +184,10 @@ TYPED_TEST(ProjectChangesTest, ProjectAsOfAVersionShowsChildrenAsTheyStoodThen) 
   EXPECT_EQ(content<G>(kids[0]), "a1");
   EXPECT_EQ(specOf<G>(kids[0]), L"$/p/a.txt");
   EXPECT_EQ(childNames<G>(kids[1]), Lines{});
-  // Version 4 (adding b.txt) came after the second check-in and s's add of x.
+  // Version 4 (adding b.txt) is the newest: it stands until the project's
+  // next change, so a.txt's third check-in, made later, belongs to it.
   auto v4 = atVersion<G>(project, 4);
-  EXPECT_EQ(childNames<G>(v4), (Lines{L"a.txt@2", L"b.txt@1", L"s@2"}));
+  EXPECT_EQ(childNames<G>(v4), (Lines{L"a.txt@3", L"b.txt@1", L"s@2"}));
   EXPECT_EQ(childNames<G>(project), (Lines{L"a.txt@3", L"b.txt@1", L"s@2"}));
   // The version objects of a project give the same as get_Version.
   auto rows = versions<G>(project, kProjectFlags);

@@ -5,7 +5,8 @@ namespace {
 
 // SourceSafe writes project names with a leading "$" in its texts.
 std::wstring childName(const Database& db, ItemId child, StrId name) {
-  std::wstring text = db.item(child).isProject() ? L"$" : L"";
+  // The type is known without reading the child's own records.
+  std::wstring text = child != kNoItem && db.peek(child).isProject() ? L"$" : L"";
   text += db.text(name);
   return text;
 }
@@ -37,6 +38,7 @@ std::wstring actionText(const Database& db, ItemId owner, const Revision& r) {
     case Action::kBranchEntry: return L"Branched " + childName(db, r.child, r.name);
     case Action::kArchive: return L"Archived " + childName(db, r.child, r.name);
     case Action::kRestore: return L"Restored " + childName(db, r.child, r.name);
+    case Action::kArchiveVersions: return L"Archived versions of " + db.text(r.name);
   }
   return L"";
 }

@@ -58,6 +58,40 @@ ItemId Database::newItem(ItemType type) {
   return static_cast<ItemId>(items_.size() - 1);
 }
 
+ItemId Database::newStub(ItemType type, std::wstring_view physical) {
+  Item item;
+  item.type = type;
+  item.loaded = false;
+  item.physical = intern(physical);
+  items_.push_back(std::move(item));
+  return static_cast<ItemId>(items_.size() - 1);
+}
+
+// Marks the item loaded before the loader runs: loading one item looks at
+// others (parents, branch sources), and a damaged database may lead back to
+// the item being loaded.
+void Database::materialize(ItemId id) {
+  Item& it = items_[static_cast<std::size_t>(id)];
+  it.loaded = true;
+  if (loader_) loader_->load(*this, id);
+  if (it.revisions.empty()) {
+    // Whatever the loader could not read, the item keeps one version, as
+    // every item of SourceSafe has at least its creation.
+    if (!failures_.count(id)) failures_[id] = {E_FAIL, L"The item could not be read"};
+    Revision created;
+    created.action = Action::kCreate;
+    appendLoadedRevision(id, created);
+  }
+}
+
+void Database::recordFailure(ItemId id, LoadFailure failure) { failures_.emplace(id, std::move(failure)); }
+
+const LoadFailure* Database::failure(ItemId id) const {
+  (void)item(id);
+  auto found = failures_.find(id);
+  return found == failures_.end() ? nullptr : &found->second;
+}
+
 const Revision* Database::revision(ItemId id, std::int32_t version) const {
   ItemId holder = owner(id, version);
   if (holder == kNoItem) return nullptr;
@@ -79,6 +113,13 @@ ItemId Database::owner(ItemId id, std::int32_t version) const {
 const Revision& Database::appendRevision(ItemId id, Revision revision) {
   Item& it = mutableItem(id);
   revision.seq = nextSeq_++;
+  if (!it.revisions.empty() && revision.time < it.revisions.back().time) it.timesInOrder = false;
+  it.revisions.push_back(revision);
+  return it.revisions.back();
+}
+
+const Revision& Database::appendLoadedRevision(ItemId id, Revision revision) {
+  Item& it = mutableItem(id);
   if (!it.revisions.empty() && revision.time < it.revisions.back().time) it.timesInOrder = false;
   it.revisions.push_back(revision);
   return it.revisions.back();
@@ -129,7 +170,10 @@ void Database::unindex(ItemId project, std::int32_t slot, StrId name) {
 void Database::attach(ItemId project, std::int32_t slot, ItemId item) {
   Item& child = mutableItem(item);
   if (child.isProject()) {
-    child.home = {project, slot};
+    // A project has one home. A loader that reads projects in any order may
+    // meet the entry a project left after the one it went to; the entry it
+    // left then does not take it back.
+    if (child.home.project == kNoItem) child.home = {project, slot};
   } else {
     child.links.push_back({project, slot});
   }
@@ -148,6 +192,40 @@ ContentId Database::addContent(std::string bytes) {
   if (bytes.empty()) return kEmptyContent;
   contents_.push_back(std::move(bytes));
   return static_cast<ContentId>(contents_.size() - 1);
+}
+
+const std::string* Database::versionContent(ItemId file, std::int32_t version) const {
+  ItemId holder = owner(file, version);
+  if (holder == kNoItem) return nullptr;
+  const Revision* r = revision(holder, version);
+  if (r->content != kPendingContent) return &contents_[r->content];
+  std::uint64_t key = versionKey(holder, version);
+  auto found = rebuilt_.find(key);
+  if (found != rebuilt_.end()) return &contents_[found->second];
+  auto* self = const_cast<Database*>(this);
+  std::string bytes;
+  LoadFailure problem;
+  if (loader_) {
+    loader_->loadContent(*this, holder, version, &bytes, &problem);
+  } else {
+    problem = {E_FAIL, L"The content cannot be read"};
+  }
+  if (FAILED(problem.code)) {
+    self->contentFailures_.emplace(key, std::move(problem));
+    bytes.clear();
+  }
+  self->contents_.push_back(std::move(bytes));
+  auto id = static_cast<ContentId>(contents_.size() - 1);
+  self->rebuilt_.emplace(key, id);
+  return &contents_[id];
+}
+
+const LoadFailure* Database::versionContentFailure(ItemId file, std::int32_t version) const {
+  ItemId holder = owner(file, version);
+  if (holder == kNoItem) return nullptr;
+  (void)versionContent(holder, version);
+  auto found = contentFailures_.find(versionKey(holder, version));
+  return found == contentFailures_.end() ? nullptr : &found->second;
 }
 
 const User* Database::findUser(std::wstring_view name) const {

@@ -2,18 +2,21 @@
 // item (project or file) has one record of numbered revisions; a project's
 // revisions describe what happened to its entries, and its children at any
 // version are derived from that record. Nothing here knows a file format:
-// the text-form loader and a later loader of SourceSafe's own files fill the
-// same model through the operations or the raw mutators below.
+// the text-form loader fills the model through the operations, the reader of
+// SourceSafe's own files through the raw mutators below, one item at a time
+// and only when the item is first looked at (see ItemLoader).
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "model/names.h"
+#include "platform/hresult.h"
 
 namespace ssapi::model {
 
@@ -23,6 +26,8 @@ using ContentId = std::uint32_t;
 constexpr ItemId kNoItem = -1;
 constexpr StrId kNoText = 0;        // the empty string
 constexpr ContentId kEmptyContent = 0;
+// A content the loader rebuilds when it is first asked for (see ItemLoader).
+constexpr ContentId kPendingContent = 0xFFFFFFFFu;
 
 enum class ItemType : std::uint8_t { kProject = 0, kFile = 1 };
 
@@ -48,6 +53,8 @@ enum class Action : std::uint8_t {
   kBranchEntry,  // child = the new physical item, other = the one shared before
   kArchive,
   kRestore,
+  // In a file's own record: versions up to `number` were archived away.
+  kArchiveVersions,
 };
 
 // One numbered version of a physical item.
@@ -94,6 +101,7 @@ struct EntryRef {
 
 struct Item {
   ItemType type = ItemType::kFile;
+  bool loaded = true;  // false for an item whose records a loader reads on first use
   StrId physical = kNoText;  // SourceSafe-style physical name, "BAAAAAAA"
   bool binary = false;
   bool timesInOrder = true;  // own revision times never decrease
@@ -143,19 +151,55 @@ class StringPool {
   std::unordered_map<std::wstring_view, StrId> index_;
 };
 
+// Why an item or a content could not be read; the automation objects answer
+// with it when asked about that item.
+struct LoadFailure {
+  HRESULT code = S_OK;
+  std::wstring description;
+};
+
+class Database;
+
+// Fills items in on first use. An item handed out by newStub() has its type
+// and physical name only; the first look at it through Database::item()
+// makes the loader read its records. A content made by pendingContent() is
+// rebuilt on first use the same way. A loader records what it cannot read
+// with Database::recordFailure() and leaves a well-formed item behind.
+class ItemLoader {
+ public:
+  virtual ~ItemLoader() = default;
+  virtual void load(Database& db, ItemId id) = 0;
+  virtual void loadContent(const Database& db, ItemId file, std::int32_t version, std::string* bytes,
+                           LoadFailure* failure) = 0;
+};
+
 class Database {
  public:
   Database();
 
   TimeBase timeBase = TimeBase::kUtc;
 
-  // Items.
+  // Items. References to items stay valid while items are added.
   ItemId root() const { return root_; }
-  const Item& item(ItemId id) const { return items_[static_cast<std::size_t>(id)]; }
+  const Item& item(ItemId id) const {
+    const Item& it = items_[static_cast<std::size_t>(id)];
+    if (!it.loaded) const_cast<Database*>(this)->materialize(id);
+    return it;
+  }
+  // The item as far as it is known, without loading it: type and physical
+  // name are always there.
+  const Item& peek(ItemId id) const { return items_[static_cast<std::size_t>(id)]; }
   Item& mutableItem(ItemId id) { return items_[static_cast<std::size_t>(id)]; }
   std::size_t itemCount() const { return items_.size(); }
   ItemId newItem(ItemType type);
   void setRoot(ItemId id) { root_ = id; }
+
+  // Lazily loaded items.
+  void setLoader(std::shared_ptr<ItemLoader> loader) { loader_ = std::move(loader); }
+  ItemId newStub(ItemType type, std::wstring_view physical);
+  void recordFailure(ItemId id, LoadFailure failure);
+  // What went wrong reading the item; null when it was read well.
+  const LoadFailure* failure(ItemId id) const;
 
   // The revision of a version, following a branch to its source; null when
   // the version does not exist.
@@ -165,6 +209,9 @@ class Database {
   ItemId owner(ItemId id, std::int32_t version) const;
   // Appends a revision to the item's own record, stamping its sequence number.
   const Revision& appendRevision(ItemId id, Revision revision);
+  // Appends a revision that brings its own sequence number: a loader that
+  // reads items one at a time orders revisions by their times.
+  const Revision& appendLoadedRevision(ItemId id, Revision revision);
   std::uint64_t revisionCount() const { return nextSeq_ - 1; }
 
   // Entries of projects.
@@ -189,6 +236,11 @@ class Database {
   StrId intern(std::wstring_view text) { return strings_.intern(text); }
   const std::wstring& text(StrId id) const { return strings_.get(id); }
   ContentId addContent(std::string bytes);
+  // The content of a version of a file; null when the version does not exist.
+  // Pending contents are rebuilt here, once.
+  const std::string* versionContent(ItemId file, std::int32_t version) const;
+  // Why a version's content could not be rebuilt; null when it could.
+  const LoadFailure* versionContentFailure(ItemId file, std::int32_t version) const;
   const std::string& content(ContentId id) const { return contents_[id]; }
   std::size_t contentCount() const { return contents_.size(); }
 
@@ -200,12 +252,21 @@ class Database {
   void unindex(ItemId project, std::int32_t slot, StrId name);
   void attach(ItemId project, std::int32_t slot, ItemId item);
   void detach(ItemId project, std::int32_t slot, ItemId item);
+  void materialize(ItemId id);
 
-  std::vector<Item> items_;
+  static std::uint64_t versionKey(ItemId owner, std::int32_t version) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(owner)) << 32) | static_cast<std::uint32_t>(version);
+  }
+
+  std::deque<Item> items_;
   ItemId root_ = kNoItem;
   std::uint64_t nextSeq_ = 1;
   StringPool strings_;
-  std::vector<std::string> contents_;
+  std::deque<std::string> contents_;  // a deque: references handed out stay valid
+  std::unordered_map<std::uint64_t, ContentId> rebuilt_;  // by versionKey
+  std::unordered_map<std::uint64_t, LoadFailure> contentFailures_;
+  std::unordered_map<ItemId, LoadFailure> failures_;
+  std::shared_ptr<ItemLoader> loader_;
   std::uint32_t nextPhysical_ = 0;
 };
 

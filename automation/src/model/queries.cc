@@ -131,8 +131,8 @@ std::int32_t versionAtSeq(const Database& db, ItemId item, std::uint64_t seq) {
 }
 
 const std::string& contentAt(const Database& db, ItemId file, std::int32_t version) {
-  const Revision* revision = db.revision(file, version);
-  return db.content(revision ? revision->content : kEmptyContent);
+  const std::string* bytes = db.versionContent(file, version);
+  return bytes ? *bytes : db.content(kEmptyContent);
 }
 
 std::int32_t currentVersion(const Database& db, const EntryState& state) {

@@ -157,7 +157,7 @@ Status locateDataFolder(const SrcSafeIni& ini, const std::filesystem::path& iniP
   }
   if (!isDirectory(found.path)) {
     std::wstring shown = found.fellBack ? configured : displayPath(found.path);
-    return failure(ESS_DATABASE_NOT_FOUND, fmt::format(L"The SourceSafe database path {} does not exist.", shown));
+    return failure(ESS_DATABASE_NOT_FOUND, fmt::format(L"The SourceSafe database path {} does not exist. Please select another database.", shown));
   }
   *folder = std::move(found);
   return success();

@@ -1,10 +1,28 @@
+#include <cstdio>
+
 #include "model/names.h"
 #include "model/queries.h"
 #include "objects/objects.h"
 #include "platform/text_encoding.h"
+#include "native/open_native_database.h"
 #include "text/open_database.h"
 
 namespace ssapi::objects {
+
+namespace {
+
+// The text form keeps a journal and its users in its data folder; anything else is taken
+// for SourceSafe's own files, whose reader also copes with a data folder
+// named by a Windows path that is not on this machine.
+bool holdsTextForm(const std::filesystem::path& ini) {
+  std::filesystem::path data;
+  text::OpenError error;
+  if (!text::readDataPath(ini, &data, &error)) return error.code != ESS_DATABASE_NOT_FOUND;
+  std::error_code ignored;
+  return std::filesystem::exists(data / "journal.txt", ignored) || std::filesystem::exists(data / "users.txt", ignored);
+}
+
+}  // namespace
 
 template <class G>
 HRESULT DatabaseObject<G>::requireOpen() const {
@@ -28,16 +46,25 @@ HRESULT DatabaseObject<G>::Open(const std::wstring& srcSafeIni, const std::wstri
     if (auto f = faults->check(L"Open", L"$/", std::nullopt)) return f->status;
   }
 
-  std::shared_ptr<model::Database> db;
-  text::OpenError error;
-  if (!text::openDatabase(std::filesystem::path(platform::wideToUtf8(srcSafeIni)), user, password, &db, &error)) {
-    return fail(error.code, error.description);
-  }
+  std::filesystem::path ini(platform::wideToUtf8(srcSafeIni));
   auto session = std::make_shared<Session>();
-  session->db = std::move(db);
+  if (holdsTextForm(ini)) {
+    std::shared_ptr<model::Database> db;
+    text::OpenError error;
+    if (!text::openDatabase(ini, user, password, &db, &error)) return fail(error.code, error.description);
+    session->db = std::move(db);
+    session->user = session->db->findUser(user)->name;
+  } else {
+    native::OpenedDatabase opened;
+    native::Status status = native::openNativeDatabase(ini, user, password, native::ReaderOptions{}, &opened);
+    if (!status.ok()) return fail(status.code, status.description);
+    // The library has no log of its own; a database that moved is worth a line.
+    if (!opened.notice.empty()) std::fputs(platform::wideToUtf8(L"SourceSafe: " + opened.notice + L"\n").c_str(), stderr);
+    session->db = std::move(opened.db);
+    session->user = opened.user;
+  }
   session->faults = std::move(faults);
   session->iniPath = srcSafeIni;
-  session->user = session->db->findUser(user)->name;
   session_ = std::move(session);
   return S_OK;
 }

@@ -7,6 +7,9 @@ namespace ssapi::objects {
 
 std::uint64_t cutOf(const model::Database& db, const ItemRef& item) {
   if (item.current) return model::kNow;
+  // A project's newest version stands until its next change: the changes
+  // below it since then belong to it, as a get of that version shows them.
+  if (item.version == db.item(item.item).lastVersion()) return model::kNow;
   const model::Revision* revision = db.revision(item.item, item.version);
   return revision ? revision->seq : model::kNow;
 }

@@ -28,8 +28,17 @@ std::wstring toText(const fs::path& path) { return platform::utf8ToWide(path.str
 bool safeName(const std::wstring& name) {
   if (name.empty() || name == L"." || name == L"..") return false;
   for (wchar_t c : name)
-    if (c == L'/' || c == L'\\' || c == L'\0') return false;
+    if (c == L'/' || c == L'\\' || c < 0x20 || c == 0x7F) return false;
   return true;
+}
+
+// A content that could not be rebuilt fails the get before anything is written.
+HRESULT unreadable(const model::Database& db, const ItemRef& item) {
+  if (const model::LoadFailure* failure = db.failure(item.item)) return fail(failure->code, failure->description);
+  if (const model::LoadFailure* failure = db.versionContentFailure(item.item, item.version)) {
+    return fail(failure->code, failure->description);
+  }
+  return S_OK;
 }
 
 HRESULT unsafe(const ItemRef& item) {
@@ -47,6 +56,7 @@ HRESULT planTree(const model::Database& db, const ItemRef& project, std::int32_t
       HRESULT hr = planTree(db, child, child.version, cut, folder / toPath(child.name), recursive, plan);
       if (FAILED(hr)) return hr;
     } else {
+      if (HRESULT hr = unreadable(db, child); FAILED(hr)) return hr;
       plan->files.emplace_back(folder / toPath(child.name), &model::contentAt(db, child.item, child.version));
     }
   }
@@ -89,6 +99,7 @@ HRESULT getToLocal(const Session& session, const ItemRef& item, std::wstring* lo
   fs::path path = toPath(target);
 
   if (!db.item(item.item).isProject()) {
+    if (HRESULT hr = unreadable(db, item); FAILED(hr)) return hr;
     HRESULT hr = writeFile(path, model::contentAt(db, item.item, item.version), flags);
     if (FAILED(hr)) return hr;
     *local = target;

@@ -80,7 +80,10 @@ class ItemObjectBase : public ComObject<IVSSItemT<G>> {
   HRESULT get_Links(IVSSItemsT<G>** links) override;
 
  protected:
+  // A fault configured for this call, or the reason the item's records
+  // could not be read.
   std::optional<FaultAction> fault(const wchar_t* operation) const {
+    if (auto unreadable = loadFailure(*session_, ref_.item)) return unreadable;
     return session_->fault(operation, ref_.spec, ref_.version);
   }
   const model::Database& db() const { return *session_->db; }
@@ -174,6 +177,7 @@ class VersionObject final : public ComObject<IVSSVersionT<G>> {
 
  private:
   std::optional<FaultAction> fault(const wchar_t* operation) const {
+    if (auto unreadable = loadFailure(*session_, path_.item)) return unreadable;
     return session_->fault(operation, path_.spec, version_);
   }
   const model::Revision& revision() const;

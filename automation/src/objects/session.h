@@ -52,6 +52,13 @@ inline HRESULT fail(HRESULT status, std::wstring description) {
   return status;
 }
 
+// The failure to read an item's records, as the answer of a call about it.
+inline std::optional<FaultAction> loadFailure(const Session& session, model::ItemId item) {
+  const model::LoadFailure* failure = session.db->failure(item);
+  if (!failure) return std::nullopt;
+  return FaultAction{fail(failure->code, failure->description), false};
+}
+
 inline HRESULT nullArgument() { return fail(E_POINTER, L"Invalid access code (bad parameter)"); }
 
 }  // namespace ssapi::objects

@@ -238,7 +238,7 @@ TEST(DatabaseFilesOpenTest, FailsWithoutIniOrDataFolder) {
                         L"srcsafe.ini\" not found"));
   writeFileBytes(dir / "srcsafe.ini", "Data_Path = \\\\server\\vss\\data\r\n");
   EXPECT_TRUE(failsWith(DatabaseFiles::open(dir / "srcsafe.ini", options, &files), ESS_DATABASE_NOT_FOUND,
-                        L"The SourceSafe database path \\\\server\\vss\\data does not exist."));
+                        L"The SourceSafe database path \\\\server\\vss\\data does not exist. Please select another database."));
   std::filesystem::create_directory(dir / "data");
   ASSERT_TRUE(isOk(DatabaseFiles::open(dir / "srcsafe.ini", options, &files)));
   EXPECT_TRUE(files->dataFolder().fellBack);

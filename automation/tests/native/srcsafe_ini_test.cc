@@ -130,10 +130,10 @@ TEST_F(DataFolderTest, MissingFolderFails) {
   DataFolder folder;
   EXPECT_TRUE(failsWith(locate("nowhere", &folder), ESS_DATABASE_NOT_FOUND,
                         L"The SourceSafe database path " + platform::utf8ToWide((dir_ / "db" / "nowhere").string()) +
-                            L" does not exist."));
+                            L" does not exist. Please select another database."));
   std::filesystem::remove(dir_ / "db" / "data");
   EXPECT_TRUE(failsWith(locate("D:\\VSS\\data", &folder), ESS_DATABASE_NOT_FOUND,
-                        L"The SourceSafe database path D:\\VSS\\data does not exist."));
+                        L"The SourceSafe database path D:\\VSS\\data does not exist. Please select another database."));
 }
 
 }  // namespace
