@@ -60,17 +60,11 @@ TEST_P(HistoryActionTest, AddFile) {
                  {L"File", kChange, 1, L"$/proj/b.txt", L"Added", L"new"}});
 }
 
-// 6.0 finds the new project by comparing children lists; 2005 cannot look
-// up "$sub" by that name and reports every direct child of the project.
+// 6.0 finds the new project by comparing children lists, 2005 by looking
+// up "$sub"; both report it alone.
 TEST_P(HistoryActionTest, CreateProject) {
   db_.at(kChange).createProject(L"$/proj/sub");
-  if (is2005()) {
-    expectHistory({{L"File", kChange, 1, L"$/proj/a.txt", L"Added"},
-                   {L"Dir", kChange, 1, L"$/proj/sub", L"Added"},
-                   {L"Dir", kChange, 1, L"$/proj/sub", L"Added"}});
-  } else {
-    expectHistory({{L"Dir", kChange, 1, L"$/proj/sub", L"Added"}, {L"Dir", kChange, 1, L"$/proj/sub", L"Added"}});
-  }
+  expectHistory({{L"Dir", kChange, 1, L"$/proj/sub", L"Added"}, {L"Dir", kChange, 1, L"$/proj/sub", L"Added"}});
 }
 
 TEST_P(HistoryActionTest, RenameFile) {

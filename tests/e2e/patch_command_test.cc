@@ -389,43 +389,41 @@ TEST_P(PatchCommandTest, Patch3RetriesAndFailures) {
   EXPECT_EQ(failed.errors, L"");
 }
 
-// --- known cases of the clean patches ---
+// --- clean patches and the newest project version ---
 //
 // Both take the project at <to> as the item of its newest version not later
-// than <to>. Our library hands out the content of a project version as it
-// stood at that version's time: patch2's recursive download takes the whole
-// tree at that time, patch3's walk takes every subproject at the time of its
-// parent's version, level by level. A change below a project made after the
-// project's own last change is therefore not delivered, even with <to> in
-// the far future.
+// than <to>. That newest version stands until the project's next change, so
+// changes below the project made since then belong to it: a clean patch at
+// the far future delivers the tree as it is now.
 
-TEST_P(PatchCommandTest, KnownCaseCleanPatchesMissChangesAfterTheProjectsLastOwnChange) {
+TEST_P(PatchCommandTest, CleanPatchesDeliverChangesAfterTheProjectsLastOwnChange) {
   // $/p's newest version is "Added $sub" (+2); s.txt, t.txt (+3, +4) and
   // a.txt's "a2" come later.
   db_.at(kBase + 10).checkIn(L"$/p/a.txt", "a2");
   auto tree = run({"patch3", "$/p", mask()});
   EXPECT_EQ(tree.exitCode, 0) << tree.explain();
   EXPECT_TRUE(testsupport::wideTextEquals(
-      tree.xml, patchDocument({addDir(L"$/p"), addDir(L"$/p/sub"), addFile(L"$/p/a.txt", temp(0))})));
-  EXPECT_EQ(content(temp(0)), "a1");
+      tree.xml, patchDocument({addDir(L"$/p"), addDir(L"$/p/sub"), addFile(L"$/p/a.txt", temp(0)),
+                               addFile(L"$/p/sub/s.txt", temp(1)), addFile(L"$/p/sub/t.txt", temp(2))})));
+  EXPECT_EQ(content(temp(0)), "a2");
 
   auto clean = run({"patch2", "$/p", mask() + "2_"});
   EXPECT_EQ(clean.exitCode, 0) << clean.explain();
   const std::wstring d = platform::utf8ToWide(mask()) + L"2_VM-VSS-TEMP-0.vss";
   EXPECT_TRUE(testsupport::wideTextEquals(
-      clean.xml, patchDocument({deleteDir(L""), addFile(L"$/p/a.txt", d + L"/a.txt"), addDir(L"$/p/sub")})));
-  EXPECT_EQ(content(d + L"/a.txt"), "a1");
+      clean.xml, patchDocument({deleteDir(L""), addFile(L"$/p/a.txt", d + L"/a.txt"), addDir(L"$/p/sub"),
+                                addFile(L"$/p/sub/s.txt", d + L"/sub/s.txt"), addFile(L"$/p/sub/t.txt", d + L"/sub/t.txt")})));
+  EXPECT_EQ(content(d + L"/a.txt"), "a2");
 }
 
-// patch3 only: a subproject changed after its own parent's newest version
-// is walked as it stood then, while patch2's download sees it.
-TEST_P(PatchCommandTest, KnownCasePatch3TakesEachLevelAtItsParentsVersion) {
+// A subproject changed after its parent's newest version is walked as it is now.
+TEST_P(PatchCommandTest, Patch3WalksSubprojectsChangedAfterTheirParentsNewestVersion) {
   db_.at(kBase + 5).createProject(L"$/p/sub/deep");
   db_.at(kBase + 6).addFile(L"$/p/sub/deep/d.txt", "d1");
   db_.at(kBase + 9).addFile(L"$/p/z.txt", "z1");
   auto tree = run({"patch3", "$/p", mask()});
   EXPECT_EQ(tree.exitCode, 0) << tree.explain();
-  EXPECT_EQ(tree.xml.find(L"d.txt"), std::wstring::npos);
+  EXPECT_NE(tree.xml.find(L"<add spec=\"$/p/sub/deep/d.txt\""), std::wstring::npos) << tree.explain();
   auto clean = run({"patch2", "$/p", mask() + "2_"});
   EXPECT_NE(clean.xml.find(L"<add spec=\"$/p/sub/deep/d.txt\""), std::wstring::npos);
 }

@@ -78,20 +78,32 @@ TEST_F(Vss2005DetectionTest, TheNamedChildIsVisited) {
   }
 }
 
-// A name the lookup does not know (project names carry a "$" in the texts)
-// reports every direct child of the project as added; nothing below them.
+// A name the lookup does not know reports every direct child of the
+// project as added; nothing below them.
 TEST_F(Vss2005DetectionTest, AnAddedNameThatIsNotFoundReportsAllDirectChildren) {
   builder_.addFile(L"$/p/sub/deep.txt", "x");
   auto database = histtest::openDatabase<A>(builder_);
   auto project = histtest::itemAt<A>(database, L"$/p");
   Capture capture(logging::kInfo);
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added $sub", false), S_OK);
+  EXPECT_EQ(loader.decode(version_, project, L"Added $gone", false), S_OK);
   EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/a.txt[3]", L"added $/p/sub[2]"));
   EXPECT_THAT(linesOf(capture.lines(), L"History2Vss2005"),
               ElementsAre(L"History2Vss2005 Error - onHistoryAdded: Failed to get_Child(VARIANT_FALSE) item of name "
-                          L"$sub, Error: 0x80004005 (-2147467259)",
+                          L"$gone, Error: 0x80004005 (-2147467259)",
                           L"History2Vss2005 Info - onHistoryAdded: Get All files report all items as added"));
+}
+
+// Project names carry a "$" in the texts; the lookup finds the project by it.
+TEST_F(Vss2005DetectionTest, AnAddedProjectIsFoundByItsDollarName) {
+  builder_.addFile(L"$/p/sub/deep.txt", "x");
+  auto database = histtest::openDatabase<A>(builder_);
+  auto project = histtest::itemAt<A>(database, L"$/p");
+  Capture capture(logging::kInfo);
+  RecordingLoader<A> loader;
+  EXPECT_EQ(loader.decode(version_, project, L"Added $sub", false), S_OK);
+  EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/sub[1]"));
+  EXPECT_THAT(linesOf(capture.lines(), L"History2Vss2005"), IsEmpty());
 }
 
 TEST_F(Vss2005DetectionTest, AnAddedChildThatCountsAsDeletedIsNotVisited) {
