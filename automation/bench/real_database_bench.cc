@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -98,7 +99,6 @@ bool history(const Settings& settings, std::string* summary) {
   while (enumerator->Next(1, &element, &fetched) == S_OK && fetched == 1) {
     ComPtr<IVSSVersionT<Vss2005>> version;
     element.punkVal->QueryInterface(IVSSVersionT<Vss2005>::iid(), reinterpret_cast<void**>(version.put()));
-    element.punkVal->Release();
     std::wstring action;
     DATE date = 0;
     if (FAILED(version->get_Action(&action)) || FAILED(version->get_Date(&date))) return false;
@@ -127,7 +127,10 @@ bool getTree(const Settings& settings, std::string* summary) {
 }
 
 int run(const char* name, const std::function<bool(std::string*)>& step) {
-  pid_t child = fork();
+  // REAL_DATABASE_BENCH_IN_PROCESS=1 runs every step in this process, for a
+  // debugger or a profiler (peak memory is then the highest so far).
+  const char* inProcess = std::getenv("REAL_DATABASE_BENCH_IN_PROCESS");
+  pid_t child = inProcess && *inProcess == '1' ? 0 : fork();
   if (child == 0) {
     auto start = Clock::now();
     double cpu = cpuSeconds();
@@ -137,6 +140,7 @@ int run(const char* name, const std::function<bool(std::string*)>& step) {
                 std::chrono::duration<double>(Clock::now() - start).count(), cpuSeconds() - cpu, peakMegabytes(),
                 summary.c_str(), ok ? "" : "  FAILED");
     std::fflush(stdout);
+    if (inProcess && *inProcess == '1') return ok ? 0 : 1;
     _exit(ok ? 0 : 1);
   }
   int status = 0;
