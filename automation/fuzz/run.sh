@@ -23,11 +23,11 @@ regressions="$root/automation/tests/native/fuzz_regressions"
 
 cmake -S "$root/automation/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$build" -j2 native_fuzzer native_seed_corpus
+ninja -C "$build" -j2 native_fuzzer database_fuzzer native_seed_corpus
 
-mkdir -p "$build/corpus" "$build/seeds" "$build/crashes"
+mkdir -p "$build/corpus" "$build/seeds" "$build/database-corpus" "$build/database-seeds" "$build/crashes"
 if [ -d "$vssdb" ]; then
-  "$build/native_seed_corpus" "$vssdb" "$build/seeds"
+  "$build/native_seed_corpus" "$vssdb" "$build/seeds" "$build/database-seeds"
 else
   echo "no databases at $vssdb: fuzzing without seeds from real databases"
 fi
@@ -48,14 +48,22 @@ fi
 marker="$build/crashes/.run-started"
 touch "$marker"
 
-# New inputs go to corpus/; the seeds and the regression inputs are only
-# read. Leaks are not what this looks for and the reader frees everything it
-# allocates.
+# Two targets, each for the given time: the parsers one file at a time,
+# and the loader over whole small databases. New inputs go to the corpus
+# folders; the seeds and the regression inputs are only read. Leaks are not
+# what this looks for and the reader frees everything it allocates.
 status=0
+failed=""
 ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" "$build/native_fuzzer" \
   -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
   -artifact_prefix="$build/crashes/" -print_final_stats=1 -print_funcs=0 \
-  "$build/corpus" "$build/seeds" "$regressions" || status=$?
+  "$build/corpus" "$build/seeds" "$regressions" || { status=$?; failed=native_fuzzer; }
+if [ "$status" -eq 0 ]; then
+  ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" "$build/database_fuzzer" \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+    -artifact_prefix="$build/crashes/" -print_final_stats=1 -print_funcs=0 \
+    "$build/database-corpus" "$build/database-seeds" || { status=$?; failed=database_fuzzer; }
+fi
 
 if [ "$status" -ne 0 ]; then
   echo
@@ -64,7 +72,7 @@ if [ "$status" -ne 0 ]; then
   if [ -n "$found" ]; then
     echo "Input that shows it:"
     while IFS= read -r file; do echo "  $file"; done <<<"$found"
-    echo "Replay: $build/native_fuzzer <input>. Once fixed, copy the input into"
+    echo "Replay: $build/$failed <input>. Once fixed, copy the input into"
     echo "  automation/tests/native/fuzz_regressions/ so that the unit tests replay it."
   else
     echo "No input was kept in $build/crashes/; see the fuzzer's output above."
