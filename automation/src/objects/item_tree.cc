@@ -2,8 +2,22 @@
 
 #include "model/names.h"
 #include "model/queries.h"
+#include "ssapi/ssapi.h"
 
 namespace ssapi::objects {
+
+namespace {
+
+// An item SourceSafe destroyed or archived away has lost its files; the
+// project's older versions, which still held it, leave it out, as nothing
+// of it can be read any more.
+bool gone(const model::Database& db, const model::EntryState& now) {
+  if (now.present) return false;
+  const model::LoadFailure* failure = db.failure(now.item);
+  return failure && failure->code == ESS_FILE_NOTFOUND;
+}
+
+}  // namespace
 
 std::uint64_t cutOf(const model::Database& db, const ItemRef& item) {
   if (item.current) return model::kNow;
@@ -17,8 +31,10 @@ std::uint64_t cutOf(const model::Database& db, const ItemRef& item) {
 std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, std::int32_t version,
                                std::uint64_t cut, bool includeDeleted) {
   std::vector<ItemRef> refs;
+  const model::Item& holder = db.item(project.item);
   for (const model::Child& child : model::childrenAt(db, project.item, version, includeDeleted)) {
     const model::EntryState& state = *child.state;
+    if (gone(db, holder.entries[static_cast<std::size_t>(child.slot)].current())) continue;
     ItemRef ref;
     ref.item = state.item;
     ref.current = project.current;

@@ -53,6 +53,7 @@ HRESULT planTree(const model::Database& db, const ItemRef& project, std::int32_t
     const model::Item& it = db.item(child.item);
     if (it.isProject()) {
       if (!recursive) continue;
+      if (HRESULT hr = unreadable(db, child); FAILED(hr)) return hr;
       HRESULT hr = planTree(db, child, child.version, cut, folder / toPath(child.name), recursive, plan);
       if (FAILED(hr)) return hr;
     } else {
