@@ -81,19 +81,26 @@ std::uint32_t ItemFileBuilder::add(std::string_view signature, std::string_view 
 }
 
 std::uint32_t ItemFileBuilder::addHistory(std::string body, std::string_view comment, std::string_view labelComment) {
+  Comments comments;
+  if (!comment.empty()) comments.comment = std::string(comment);
+  if (!labelComment.empty()) comments.labelComment = std::string(labelComment);
+  return addHistoryWith(std::move(body), comments);
+}
+
+std::uint32_t ItemFileBuilder::addHistoryWith(std::string body, const Comments& written) {
   std::uint32_t offset = nextOffset();
   std::uint32_t after = offset + 8 + static_cast<std::uint32_t>(body.size());
   put32(body, 0x00, lastHistory_);
   put16(body, 0x06, static_cast<std::uint16_t>(firstVersion_ + versions_));
   std::string comments;
   put32(body, 0x4C, after);  // SourceSafe leaves the next record's offset when there is no comment
-  if (!comment.empty()) {
-    std::string text = std::string(comment) + '\0';
+  if (written.comment) {
+    std::string text = *written.comment + '\0';
     put16(body, 0x54, static_cast<std::uint16_t>(text.size()));
     comments += record("MC", text);
   }
-  if (!labelComment.empty()) {
-    std::string text = std::string(labelComment) + '\0';
+  if (written.labelComment) {
+    std::string text = *written.labelComment + '\0';
     put32(body, 0x50, after + static_cast<std::uint32_t>(comments.size()));
     put16(body, 0x56, static_cast<std::uint16_t>(text.size()));
     comments += record("MC", text);
@@ -114,6 +121,31 @@ std::uint32_t ItemFileBuilder::addParent(std::string_view physical) {
   return lastParent_;
 }
 
+void ItemFileBuilder::blankParent(std::string_view physical) {
+  std::size_t at = 0;
+  while (at + 8 <= records_.size()) {
+    std::uint32_t length = static_cast<std::uint8_t>(records_[at]) |
+                           (static_cast<std::uint8_t>(records_[at + 1]) << 8) |
+                           (static_cast<std::uint8_t>(records_[at + 2]) << 16) |
+                           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(records_[at + 3])) << 24);
+    if (records_.compare(at + 4, 2, "PF") == 0 && records_.compare(at + 12, physical.size(), physical) == 0 &&
+        records_[at + 12 + physical.size()] == '\0') {
+      putText(records_, at + 12, "", 12);
+      refreshCrc(records_, static_cast<std::uint32_t>(at));
+    }
+    at += 8 + length;
+  }
+}
+
+std::uint32_t ItemFileBuilder::addBranch(std::string_view physical) {
+  std::string body(0x10, '\0');
+  put32(body, 0, lastBranch_);
+  putText(body, 4, physical, 12);
+  lastBranch_ = add("BF", body);
+  ++branches_;
+  return lastBranch_;
+}
+
 std::string ItemFileBuilder::build() const {
   std::string file(0x34, '\0');
   putText(file, 0, "SourceSafe@Microsoft", 32);
@@ -127,6 +159,10 @@ std::string ItemFileBuilder::build() const {
   put32(dh, 0x34, lastHistory_);
   put32(dh, 0x38, kFirstRecord + static_cast<std::uint32_t>(records_.size()));
   if (type_ == kFile && lastParent_ != 0) put32(dh, 0x60, lastParent_);
+  if (type_ == kFile && lastBranch_ != 0) {
+    put32(dh, 0x5C, lastBranch_);
+    put16(dh, 0x64, branches_);
+  }
   file += record("DH", dh);
   file += records_;
   return file;

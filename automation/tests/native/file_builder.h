@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +43,22 @@ class ItemFileBuilder {
   // Appends a history record of the next version (previous link, version,
   // comment pointers filled in), followed by its comments.
   std::uint32_t addHistory(std::string body, std::string_view comment = {}, std::string_view labelComment = {});
+  // The same, with each comment written when given, also when it is empty
+  // (SourceSafe stores an empty comment as a lone NUL).
+  struct Comments {
+    std::optional<std::string> comment;
+    std::optional<std::string> labelComment;
+  };
+  std::uint32_t addHistoryWith(std::string body, const Comments& comments);
   // Appends a parent link after the latest one.
   std::uint32_t addParent(std::string_view physical);
+  // Blanks the name in every parent link to `physical`, as SourceSafe does
+  // when that project's entry stops holding the file (branch, destroy).
+  void blankParent(std::string_view physical);
+  // Appends a branch link after the latest one.
+  std::uint32_t addBranch(std::string_view physical);
+  // The version the next history record gets.
+  std::uint16_t nextVersion() const { return static_cast<std::uint16_t>(firstVersion_ + versions_); }
   // The whole file; version numbers, record offsets and end come from
   // what was added.
   std::string build() const;
@@ -56,6 +71,8 @@ class ItemFileBuilder {
   std::uint32_t firstHistory_ = 0;
   std::uint32_t lastHistory_ = 0;
   std::uint32_t lastParent_ = 0;
+  std::uint32_t lastBranch_ = 0;
+  std::uint16_t branches_ = 0;
 };
 
 // Delta operations.
