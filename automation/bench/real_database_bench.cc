@@ -6,7 +6,6 @@
 // whole tree into a temporary folder (what a patch of the whole tree
 // extracts). Each runs in a child process of its own, so that its peak
 // memory is its own.
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,27 +21,17 @@
 #include "platform/com_registry.h"
 #include "platform/text_encoding.h"
 #include "ssapi/library.h"
+#include "process_usage.h"
 #include "ssapi/ssapi.h"
 
 namespace {
 
+using bench::cpuSeconds;
+using bench::peakMegabytes;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace ssapi;
 using Db = IVSSDatabaseT<Vss2005>;
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double peakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 struct Settings {
   fs::path ini;

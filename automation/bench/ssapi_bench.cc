@@ -5,7 +5,6 @@
 // through the class registry, as the program does, and reads the recursive
 // history of "$/" (action and date of every version). Prints the times and
 // the child's peak resident memory.
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,28 +19,17 @@
 #include "platform/text_encoding.h"
 #include "ssapi/generator.h"
 #include "ssapi/library.h"
+#include "process_usage.h"
 #include "ssapi/ssapi.h"
 
 namespace {
 
+using bench::cpuSeconds;
+using bench::peakMegabytes;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-// User and system time of this process so far: the machine may be shared.
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double peakMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in kilobytes on Linux
-}
 
 int measure(const fs::path& folder, std::uint64_t size) {
   using namespace ssapi;

@@ -192,6 +192,14 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
     ItemId child = physical.empty() ? model::kNoItem : stubFor(db, physical, type);
     r.child = child;
 
+    // A record the project cannot take keeps its version and fails the project.
+    auto refuse = [&](std::wstring_view why) {
+      db.recordFailure(id, asFailure(corruptAt(item.path, record.offset, why)));
+      r.action = Action::kLabel;
+      r.child = model::kNoItem;
+      db.appendLoadedRevision(id, r);
+    };
+
     // Appends the record about an entry and gives the entry its new state.
     auto entryChange = [&](Action action, std::int32_t slot, EntryState state) {
       r.action = action;
@@ -217,9 +225,7 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
       case ActionCode::kMoveFrom:
       case ActionCode::kShareFile: {
         if (child == model::kNoItem) {
-          db.recordFailure(id, asFailure(corruptAt(item.path, record.offset, L"the record names no item")));
-          r.action = Action::kLabel;
-          db.appendLoadedRevision(id, r);
+          refuse(L"the record names no item");
           break;
         }
         if (record.action == ActionCode::kShareFile && record.shareKind != ShareKind::kShare) {
@@ -269,9 +275,7 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
       case ActionCode::kRestoreFile:
       case ActionCode::kRestoreProject: {
         if (child == model::kNoItem) {
-          db.recordFailure(id, asFailure(corruptAt(item.path, record.offset, L"the record names no item")));
-          r.action = Action::kLabel;
-          db.appendLoadedRevision(id, r);
+          refuse(L"the record names no item");
           break;
         }
         model::StrId before = name;
@@ -325,9 +329,7 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
       case ActionCode::kBranchFile: {
         std::string source = upperAscii(record.branchSource);
         if (child == model::kNoItem || source.empty()) {
-          db.recordFailure(id, asFailure(corruptAt(item.path, record.offset, L"the branch record names no file")));
-          r.action = Action::kLabel;
-          db.appendLoadedRevision(id, r);
+          refuse(L"the branch record names no file");
           break;
         }
         ItemId from = stubFor(db, source, ItemType::kFile);
@@ -340,12 +342,8 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
         replay.moveSlot(source, physical, slot);
         break;
       }
-      default:
-        // A file's action in a project's record: keep the version, refuse the item.
-        db.recordFailure(id, unexpectedAction(item, record, L"project"));
-        r.action = Action::kLabel;
-        r.child = model::kNoItem;
-        db.appendLoadedRevision(id, r);
+      default:  // a file's action in a project's record
+        refuse(fmt::format(L"the action {} does not belong in the record of a project", actionCodeName(record.action)));
         break;
     }
   }
