@@ -201,6 +201,11 @@ Status DatabaseFiles::readUsers(std::vector<UserRecord>* users) const {
 Status DatabaseFiles::checkLogin(std::wstring_view user, std::wstring_view password) const {
   std::vector<UserRecord> users;
   if (Status status = readUsers(&users); !status.ok()) return status;
+  return checkLogin(users, user, password);
+}
+
+Status DatabaseFiles::checkLogin(const std::vector<UserRecord>& users, std::wstring_view user,
+                                 std::wstring_view password) const {
   std::wstring wanted = upperCaseText(user);
   for (const UserRecord& record : users) {
     if (upperCaseText(decode(record.name)) != wanted) continue;

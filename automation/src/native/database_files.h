@@ -61,6 +61,8 @@ class DatabaseFiles {
   // S_OK, ESS_UM_USER_NOT_FOUND or ESS_UM_BAD_PASSWORD. User names are
   // compared without regard to letter case, like the password.
   Status checkLogin(std::wstring_view user, std::wstring_view password) const;
+  // The same against a user list read before.
+  Status checkLogin(const std::vector<UserRecord>& users, std::wstring_view user, std::wstring_view password) const;
 
   // Physical names of the item files present in the data folder; for
   // checks and tools (it lists every letter folder).

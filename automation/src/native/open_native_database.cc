@@ -12,12 +12,12 @@ Status openNativeDatabase(const std::filesystem::path& ini, const std::wstring& 
                           const ReaderOptions& options, OpenedDatabase* opened) {
   std::unique_ptr<DatabaseFiles> files;
   if (Status status = DatabaseFiles::open(ini, options, &files); !status.ok()) return status;
-  if (Status status = files->checkLogin(user, password); !status.ok()) return status;
+  std::vector<UserRecord> users;
+  if (Status status = files->readUsers(&users); !status.ok()) return status;
+  if (Status status = files->checkLogin(users, user, password); !status.ok()) return status;
 
   auto db = std::make_shared<model::Database>();
   db->timeBase = model::TimeBase::kWriterLocal;
-  std::vector<UserRecord> users;
-  if (Status status = files->readUsers(&users); !status.ok()) return status;
   for (const UserRecord& record : users) {
     std::wstring name = files->decode(record.name);
     if (model::sameName(name, user)) opened->user = name;
