@@ -328,8 +328,6 @@ class RealDatabaseRunTest : public ::testing::TestWithParam<std::tuple<RealDatab
   const Facts* facts_ = nullptr;
 };
 
-void PrintTo(const RealDatabase& database, std::ostream* out) { *out << database.name; }
-
 std::string rowName(const ::testing::TestParamInfo<std::tuple<RealDatabase, Generation>>& info) {
   std::string name = std::get<0>(info.param).name;
   for (char& c : name)

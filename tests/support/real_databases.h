@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ostream>
 
 namespace testsupport {
 
@@ -28,6 +29,9 @@ inline constexpr RealDatabase kRealDatabases[] = {
     {"tempnjayaraj-vss", "Admin", ""},
     {"wjkong-MicNets", "Admin", ""},
 };
+
+// Test rows print as the database's name.
+inline void PrintTo(const RealDatabase& database, std::ostream* out) { *out << database.name; }
 
 inline std::filesystem::path realDatabasesFolder() { return QUILLGATE_VSSDB_DIR; }
 

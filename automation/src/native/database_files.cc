@@ -50,7 +50,10 @@ Status DatabaseFiles::findItemPath(std::string_view physical, std::string_view e
     return failure(ESS_CORRUPT, fmt::format(L"\"{}\" is not a physical item name", decode(physical)));
   }
   std::string fileName = lowerAscii(physical);
-  if (!extension.empty()) fileName += "." + lowerAscii(extension);
+  if (!extension.empty()) {
+    fileName += '.';
+    fileName += lowerAscii(extension);
+  }
   std::filesystem::path letterFolder;
   if (!findEntry(dataFolder_.path, fileName.substr(0, 1), &letterFolder).ok()) {
     // SourceSafe leaves letter folders empty; copies often drop empty folders.

@@ -252,8 +252,6 @@ class LoadedRealDatabaseTest : public ::testing::TestWithParam<std::tuple<RealDa
 
 #define FOR_THE_GENERATION(method) is2005() ? method<Vss2005>() : method<Vss60>()
 
-void PrintTo(const RealDatabase& database, std::ostream* out) { *out << database.name; }
-
 std::string rowName(const ::testing::TestParamInfo<std::tuple<RealDatabase, Generation>>& info) {
   std::string name = std::get<0>(info.param).name;
   for (char& c : name)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "file_builder.h"
 #include "ssapi/ssapi.h"
 #include "status_assertions.h"
@@ -52,7 +55,7 @@ TEST(NamesFileTest, ResolvesNamesLikeSourceSafe) {
     VssName field;
     std::string shown;
   };
-  const Row rows[] = {
+  const std::vector<Row> rows = {
       {"long file name", {0, "long_file_name.txt", names.offsets[0]}, "long file name.txt"},
       {"project name", {1, "idea", names.offsets[1]}, ".idea"},
       // A file name whose record has only its alias keeps the short field.

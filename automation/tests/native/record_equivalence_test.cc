@@ -76,11 +76,6 @@ struct Equivalence {
 // their records and lists them.
 constexpr const char* kGoneItems = "gone items";
 
-std::string lowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 const std::string kBinary("bin\0\x01\x02ary", 9);
 

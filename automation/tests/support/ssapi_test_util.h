@@ -29,7 +29,9 @@ inline std::string failure(HRESULT hr) {
   auto info = platform::takeErrorInfo();
   char code[16];
   std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-  return std::string(code) + (info ? " " + platform::wideToUtf8(info->description) : std::string(" (no error info)"));
+  std::string text(code);
+  text += info ? ' ' + platform::wideToUtf8(info->description) : std::string(" (no error info)");
+  return text;
 }
 
 #define SSAPI_OK(call)                              \
