@@ -125,8 +125,9 @@ TYPED_TEST(ProjectChangesTest, DestroyAndPurge) {
                    L"1 Created $p"}));
   EXPECT_EQ(childNames<G>(project, true), Lines{});
   EXPECT_EQ(childNames<G>(atVersion<G>(project, 3), true), (Lines{L"a.txt@1", L"sub@1"}));
-  // Destroyed items are gone from the recursive history; the project's own entries stay.
-  EXPECT_EQ(history<G>(project, VSSFLAG_RECURSYES).size(), 6u);
+  // The recursive history keeps what was ever below the project, destroyed
+  // items included: what happened to them happened below it.
+  EXPECT_EQ(history<G>(project, VSSFLAG_RECURSYES).size(), 8u);
 }
 
 TYPED_TEST(ProjectChangesTest, ArchiveAndRestore) {
@@ -184,10 +185,10 @@ TYPED_TEST(ProjectChangesTest, ProjectAsOfAVersionShowsChildrenAsTheyStoodThen) 
   EXPECT_EQ(content<G>(kids[0]), "a1");
   EXPECT_EQ(specOf<G>(kids[0]), L"$/p/a.txt");
   EXPECT_EQ(childNames<G>(kids[1]), Lines{});
-  // Version 4 (adding b.txt) is the newest: it stands until the project's
-  // next change, so a.txt's third check-in, made later, belongs to it.
+  // Version 4 (adding b.txt) is the newest, but it stands for its own
+  // moment too: a.txt's third check-in came later.
   auto v4 = atVersion<G>(project, 4);
-  EXPECT_EQ(childNames<G>(v4), (Lines{L"a.txt@3", L"b.txt@1", L"s@2"}));
+  EXPECT_EQ(childNames<G>(v4), (Lines{L"a.txt@2", L"b.txt@1", L"s@2"}));
   EXPECT_EQ(childNames<G>(project), (Lines{L"a.txt@3", L"b.txt@1", L"s@2"}));
   // The version objects of a project give the same as get_Version.
   auto rows = versions<G>(project, kProjectFlags);

@@ -90,10 +90,12 @@ TYPED_TEST(ShareBranchPinTest, PinnedEntryShowsItsVersionUntilUnpinned) {
     EXPECT_EQ(history<G>(pinned).size(), 3u);
     EXPECT_EQ(history<G>(item<G>(db, L"$/b"), kProjectFlags),
               (Lines{L"3 Pinned x.h to version 1", L"2 Shared $/a/x.h", L"1 Created $b"}));
-    // The recursive history of the pinning project stops at the pinned version.
+    // The recursive history of the pinning project lists every version of the
+    // file (that the pinned place shows version 1 tells the check-in did not
+    // reach it), each named where the file was at that moment.
     EXPECT_EQ(history<G>(item<G>(db, L"$/b"), VSSFLAG_RECURSYES),
-              (Lines{L"3 Pinned x.h to version 1 @$/b", L"2 Shared $/a/x.h @$/b", L"1 Created x.h @$/b/x.h",
-                     L"1 Created $b @$/b"}));
+              (Lines{L"3 Checked in $/a @$/b/x.h", L"3 Pinned x.h to version 1 @$/b", L"2 Shared $/a/x.h @$/b",
+                     L"2 Checked in $/a @$/a/x.h", L"1 Created x.h @$/a/x.h", L"1 Created $b @$/b"}));
     EXPECT_EQ(childNames<G>(item<G>(db, L"$/b")), (Lines{L"x.h@1"}));
     EXPECT_THROW(b.checkIn(L"$/b/x.h", "no"), std::logic_error);
   }

@@ -10,6 +10,12 @@ namespace ssapi {
 struct GeneratorOptions {
   std::uint64_t versions = 10000;  // revisions to make, roughly (every change makes one or more)
   std::uint32_t seed = 1;          // the same seed and size give the same database
+  // Chance, in percent, that a change is made in the same second as the one
+  // before (bursts); otherwise 1 to 600 seconds pass.
+  std::uint32_t sameSecondPercent = 0;
+  // Share of check-ins among the changes, in thousandths; the other kinds
+  // keep their proportions among the rest.
+  std::uint32_t checkInPerMille = 680;
 };
 
 struct GeneratedDatabase {

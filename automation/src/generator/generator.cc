@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kContentVariants = 64;
 constexpr int kMaxDepth = 5;
+constexpr std::uint32_t kDefaultCheckIns = 680;
 
 // Keeps a model of what it generated so that it only writes possible changes.
 class Generator {
@@ -69,7 +70,9 @@ class Generator {
 
   // Applies a change and writes it when it was possible.
   bool emit(model::Change c) {
-    time_ += static_cast<std::int64_t>(1 + below(600));
+    if (options_.sameSecondPercent == 0 || below(100) >= options_.sameSecondPercent) {
+      time_ += static_cast<std::int64_t>(1 + below(600));
+    }
     c.time = time_;
     c.user = db_.users[below(db_.users.size())].name;
     if (below(3) == 0) c.comment = L"change " + std::to_wstring(changes_);
@@ -142,6 +145,7 @@ class Generator {
 
   void step() {
     std::uint64_t dice = below(1000);
+    if (options_.checkInPerMille != kDefaultCheckIns) dice = dice < options_.checkInPerMille ? 0 : 680 + below(320);
     if (dice < 680) return checkIn();
     if (dice < 760) return addFile();
     if (dice < 785) return createProject();

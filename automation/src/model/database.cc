@@ -112,7 +112,9 @@ ItemId Database::owner(ItemId id, std::int32_t version) const {
 
 const Revision& Database::appendRevision(ItemId id, Revision revision) {
   Item& it = mutableItem(id);
-  revision.seq = nextSeq_++;
+  if (changeSeq_ == 0) beginChange();
+  revision.seq = changeSeq_;
+  ++revisionCount_;
   if (!it.revisions.empty() && revision.time < it.revisions.back().time) it.timesInOrder = false;
   it.revisions.push_back(revision);
   return it.revisions.back();
@@ -120,6 +122,7 @@ const Revision& Database::appendRevision(ItemId id, Revision revision) {
 
 const Revision& Database::appendLoadedRevision(ItemId id, Revision revision) {
   Item& it = mutableItem(id);
+  ++revisionCount_;
   if (!it.revisions.empty() && revision.time < it.revisions.back().time) it.timesInOrder = false;
   it.revisions.push_back(revision);
   return it.revisions.back();
@@ -169,6 +172,9 @@ void Database::unindex(ItemId project, std::int32_t slot, StrId name) {
 
 void Database::attach(ItemId project, std::int32_t slot, ItemId item) {
   Item& child = mutableItem(item);
+  if (std::find(child.everHeld.begin(), child.everHeld.end(), EntryRef{project, slot}) == child.everHeld.end()) {
+    child.everHeld.push_back({project, slot});
+  }
   if (child.isProject()) {
     // A project has one home. A loader that reads projects in any order may
     // meet the entry a project left after the one it went to; the entry it

@@ -119,6 +119,9 @@ struct Item {
 
   // Files: present entries that hold this file, in the order they were made.
   std::vector<EntryRef> links;
+  // Every entry that has ever held this item, projects and files alike, so
+  // that where it stood at any moment can be found; never shrinks.
+  std::vector<EntryRef> everHeld;
 
   bool isProject() const { return type == ItemType::kProject; }
   std::int32_t lastVersion() const { return firstVersion + static_cast<std::int32_t>(revisions.size()) - 1; }
@@ -207,12 +210,17 @@ class Database {
   // The item whose own record holds that version (the branch source for old
   // versions of a branch).
   ItemId owner(ItemId id, std::int32_t version) const;
-  // Appends a revision to the item's own record, stamping its sequence number.
+  // Starts one change: every revision appended until the next call shares
+  // its sequence number, so the records one change leaves in several items
+  // (a project's "Added" and the new file's "Created") are one moment.
+  void beginChange() { changeSeq_ = nextSeq_++; }
+  // Appends a revision to the item's own record, stamping the sequence number
+  // of the change begun last.
   const Revision& appendRevision(ItemId id, Revision revision);
   // Appends a revision that brings its own sequence number: a loader that
   // reads items one at a time orders revisions by their times.
   const Revision& appendLoadedRevision(ItemId id, Revision revision);
-  std::uint64_t revisionCount() const { return nextSeq_ - 1; }
+  std::uint64_t revisionCount() const { return revisionCount_; }
 
   // Entries of projects.
   // Calls f(slot, state) for each entry of the project that has, or had when
@@ -261,6 +269,8 @@ class Database {
   std::deque<Item> items_;
   ItemId root_ = kNoItem;
   std::uint64_t nextSeq_ = 1;
+  std::uint64_t changeSeq_ = 0;
+  std::uint64_t revisionCount_ = 0;
   StringPool strings_;
   std::deque<std::string> contents_;  // a deque: references handed out stay valid
   std::unordered_map<std::uint64_t, ContentId> rebuilt_;  // by versionKey

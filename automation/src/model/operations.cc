@@ -43,6 +43,7 @@ class Applier {
   Applier(Database& db, const Change& change) : db_(db), change_(change) {}
 
   Status run() {
+    db_.beginChange();
     const User* user = db_.findUser(change_.user);
     if (!user) return impossible(ESS_UM_USER_NOT_FOUND, L"unknown user " + quoted(change_.user));
     user_ = db_.intern(user->name);

@@ -57,7 +57,8 @@ std::optional<Located> locate(const Database& db, std::wstring_view spec, Want l
     const EntryState& state = project.entries[static_cast<std::size_t>(slot)].current();
     if (!isLast && !db.item(state.item).isProject()) return fail(LocateError::kNotFound);
     at.entry = {at.item, slot};
-    at.deleted = state.deleted;
+    // A deleted project's content counts as deleted with it.
+    at.deleted = at.deleted || state.deleted;
     at.item = state.item;
     at.name = state.name;
   }
@@ -126,6 +127,38 @@ std::int32_t versionAtSeq(const Database& db, ItemId item, std::uint64_t seq) {
     }
     limit = it.branchPoint;
     item = it.branchSource;
+  }
+  return 0;
+}
+
+std::int32_t versionAtTime(const Database& db, ItemId item, std::int64_t time) {
+  std::int32_t limit = db.item(item).lastVersion();
+  while (item != kNoItem) {
+    const Item& it = db.item(item);
+    auto end = it.revisions.begin() + std::max(0, std::min(limit, it.lastVersion()) - it.firstVersion + 1);
+    if (it.timesInOrder) {
+      auto after = std::upper_bound(it.revisions.begin(), end, time,
+                                    [](std::int64_t t, const Revision& r) { return t < r.time; });
+      if (after != it.revisions.begin()) {
+        return it.firstVersion + static_cast<std::int32_t>(after - it.revisions.begin()) - 1;
+      }
+    } else {
+      for (auto r = end; r != it.revisions.begin();) {
+        --r;
+        if (r->time <= time) return it.firstVersion + static_cast<std::int32_t>(r - it.revisions.begin());
+      }
+    }
+    limit = it.branchPoint;
+    item = it.branchSource;
+  }
+  return 0;
+}
+
+std::int32_t versionAt(const Database& db, ItemId item, const Moment& moment) {
+  switch (moment.kind) {
+    case Moment::Kind::kNow: return db.item(item).lastVersion();
+    case Moment::Kind::kAfterChange: return versionAtSeq(db, item, moment.seq);
+    case Moment::Kind::kEndOfSecond: return versionAtTime(db, item, moment.time);
   }
   return 0;
 }

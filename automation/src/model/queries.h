@@ -26,7 +26,7 @@ enum class Want : std::uint8_t {
 struct Located {
   ItemId item = kNoItem;
   EntryRef entry;  // none for the root
-  bool deleted = false;
+  bool deleted = false;  // the last entry's flag, or a deleted project's on the way
   StrId name = kNoText;  // the stored name of the last component
 };
 
@@ -59,6 +59,29 @@ std::vector<Child> childrenAt(const Database& db, ItemId project, std::int32_t v
 // The latest version of an item whose revision is not later than the
 // sequence number seq; 0 when there is none.
 std::int32_t versionAtSeq(const Database& db, ItemId item, std::uint64_t seq);
+// The latest version of an item made at or before the second; 0 when there
+// is none. Of an item whose times run backwards somewhere, the highest
+// version number made by then.
+std::int32_t versionAtTime(const Database& db, ItemId item, std::int64_t time);
+
+// A point of the database's history that items can be seen at: now, just
+// after one change (every revision of a sequence number up to it), or the
+// end of a second (every change made in it or before it, so that changes of
+// one second are never split).
+struct Moment {
+  enum class Kind : std::uint8_t { kNow, kAfterChange, kEndOfSecond };
+  Kind kind = Kind::kNow;
+  std::uint64_t seq = 0;
+  std::int64_t time = 0;
+
+  static Moment now() { return {}; }
+  static Moment afterChange(std::uint64_t seq) { return {Kind::kAfterChange, seq, 0}; }
+  static Moment endOfSecond(std::int64_t time) { return {Kind::kEndOfSecond, 0, time}; }
+  bool isNow() const { return kind == Kind::kNow; }
+};
+
+// The version of an item at the moment; 0 when it had none yet.
+std::int32_t versionAt(const Database& db, ItemId item, const Moment& moment);
 
 // The content of a file version.
 const std::string& contentAt(const Database& db, ItemId file, std::int32_t version);

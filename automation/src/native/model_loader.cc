@@ -455,9 +455,10 @@ void ModelLoader::loadFile(model::Database& db, ItemId id, const ItemFile& item)
     const model::Revision* r = db.revision(link.project, since);
     return r ? r->seq : 0;
   };
-  auto& links = db.mutableItem(id).links;
-  std::stable_sort(links.begin(), links.end(),
-                   [&](const model::EntryRef& a, const model::EntryRef& b) { return madeAt(a) < madeAt(b); });
+  auto madeFirst = [&](const model::EntryRef& a, const model::EntryRef& b) { return madeAt(a) < madeAt(b); };
+  model::Item& file = db.mutableItem(id);
+  std::stable_sort(file.links.begin(), file.links.end(), madeFirst);
+  std::stable_sort(file.everHeld.begin(), file.everHeld.end(), madeFirst);
 }
 
 void ModelLoader::loadContent(const model::Database&, ItemId file, std::int32_t version, std::string* bytes,

@@ -133,6 +133,7 @@ HRESULT DatabaseObject<G>::get_VSSItem(const std::wstring& spec, VARIANT_BOOL de
 
   ItemRef ref;
   ref.item = found->item;
+  ref.moment = model::Moment::now();
   ref.entry = found->entry;
   ref.deleted = found->deleted;
   // The spec keeps the caller's spelling of each component, as the real library does.

@@ -5,6 +5,7 @@
 #include "objects/item_tree.h"
 #include "objects/local_get.h"
 #include "objects/objects.h"
+#include "objects/ole_date.h"
 
 namespace ssapi::objects {
 namespace {
@@ -170,10 +171,15 @@ HRESULT ItemObjectBase<G>::get_Version(const VARIANT& version, IVSSItemT<G>** it
   long number = 0;
   if (version.vt == VT_I4) {
     number = version.lVal;
+  } else if (version.vt == VT_DATE) {
+    return versionAtDate(version.date, item);
   } else if (version.vt == VT_BSTR) {
     if (!parseNumber(version.bstrVal, &number)) {
       number = labelledVersion(db(), ref_.item, version.bstrVal);
-      if (number == 0) return versionNotFound();
+      if (number == 0) {
+        if (auto date = parseDateText(version.bstrVal)) return versionAtDate(*date, item);
+        return versionNotFound();
+      }
     }
   } else {
     return fail(DISP_E_TYPEMISMATCH, L"Type mismatch");
@@ -181,12 +187,28 @@ HRESULT ItemObjectBase<G>::get_Version(const VARIANT& version, IVSSItemT<G>** it
   // Version 0 stands for the item's newest version: SourceSafe's own samples
   // ask for it that way, and a get without a version number relies on it.
   if (number == 0) number = db().item(ref_.item).lastVersion();
-  if (number < 1 || number > db().item(ref_.item).lastVersion() || !db().revision(ref_.item, static_cast<std::int32_t>(number))) {
-    return versionNotFound();
+  if (number < 1 || number > db().item(ref_.item).lastVersion()) return versionNotFound();
+  const model::Revision* revision = db().revision(ref_.item, static_cast<std::int32_t>(number));
+  if (!revision) return versionNotFound();
+  // A version stands at the moment its change was made: its children, names
+  // and links are those of that moment.
+  ItemRef ref = refAt(db(), ref_, static_cast<std::int32_t>(number), model::Moment::afterChange(revision->seq));
+  return handOut(new ItemObject<G>(session_, std::move(ref)), item);
+}
+
+// Everything made at or before the date (local time, like get_Date), to the
+// second; an entry pinned then shows its pinned version.
+template <class G>
+HRESULT ItemObjectBase<G>::versionAtDate(DATE date, IVSSItemT<G>** item) {
+  const model::Moment moment = model::Moment::endOfSecond(storedSecondOf(db().timeBase, date));
+  std::int32_t number = model::versionAt(db(), ref_.item, moment);
+  if (number == 0) return versionNotFound();  // the item did not exist yet
+  ItemRef ref = refAt(db(), ref_, number, moment);
+  if (ref.entry.project != model::kNoItem) {
+    const model::EntryState* state =
+        model::stateAt(db().item(ref.entry.project), ref.entry.slot, model::versionAt(db(), ref.entry.project, moment));
+    if (state && state->item == ref_.item && state->pinned > 0) ref.version = state->pinned;
   }
-  ItemRef ref = ref_;
-  ref.version = static_cast<std::int32_t>(number);
-  ref.current = false;
   return handOut(new ItemObject<G>(session_, std::move(ref)), item);
 }
 

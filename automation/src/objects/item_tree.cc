@@ -1,12 +1,17 @@
 #include "objects/item_tree.h"
 
+#include <algorithm>
+
 #include "model/names.h"
-#include "model/queries.h"
 #include "ssapi/ssapi.h"
 
 namespace ssapi::objects {
 
 namespace {
+
+// Deeper than any real tree; a damaged database may link a project below
+// itself, and the walk up must end all the same.
+constexpr int kMaxDepth = 512;
 
 // An item SourceSafe destroyed or archived away has lost its files; the
 // project's older versions, which still held it, leave it out, as nothing
@@ -17,37 +22,74 @@ bool gone(const model::Database& db, const model::EntryState& now) {
   return failure && failure->code == ESS_FILE_NOTFOUND;
 }
 
-}  // namespace
-
-std::uint64_t cutOf(const model::Database& db, const ItemRef& item) {
-  if (item.current) return model::kNow;
-  // A project's newest version stands until its next change: the changes
-  // below it since then belong to it, as a get of that version shows them.
-  if (item.version == db.item(item.item).lastVersion()) return model::kNow;
-  const model::Revision* revision = db.revision(item.item, item.version);
-  return revision ? revision->seq : model::kNow;
+const model::EntryState& currentState(const model::Database& db, const model::EntryRef& entry) {
+  return db.item(entry.project).entries[static_cast<std::size_t>(entry.slot)].current();
 }
 
-std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, std::int32_t version,
-                               std::uint64_t cut, bool includeDeleted) {
+std::optional<Whereabouts> locateAt(const model::Database& db, model::ItemId item, model::EntryRef preferred,
+                                    const model::Moment& moment, int depth);
+
+// The entry's state at the moment when it held the item then, with the path
+// of the project holding it.
+std::optional<Whereabouts> heldBy(const model::Database& db, model::ItemId item, model::EntryRef entry,
+                                  const model::Moment& moment, int depth) {
+  if (entry.project == model::kNoItem) return std::nullopt;
+  std::int32_t projectVersion = model::versionAt(db, entry.project, moment);
+  if (projectVersion == 0) return std::nullopt;
+  const model::EntryState* state = model::stateAt(db.item(entry.project), entry.slot, projectVersion);
+  if (!state || state->item != item) return std::nullopt;
+  auto parent = locateAt(db, entry.project, db.item(entry.project).home, moment, depth + 1);
+  if (!parent) return std::nullopt;
+  return Whereabouts{entry, state, model::childSpec(parent->spec, db.text(state->name)),
+                     parent->deleted || state->deleted};
+}
+
+std::optional<Whereabouts> locateAt(const model::Database& db, model::ItemId item, model::EntryRef preferred,
+                                    const model::Moment& moment, int depth) {
+  if (item == db.root()) return Whereabouts{{}, nullptr, L"$/", false};
+  if (depth > kMaxDepth) return std::nullopt;
+  if (auto found = heldBy(db, item, preferred, moment, depth)) return found;
+  for (const model::EntryRef& entry : db.item(item).everHeld) {
+    if (entry == preferred) continue;
+    if (auto found = heldBy(db, item, entry, moment, depth)) return found;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Whereabouts> whereabouts(const model::Database& db, model::ItemId item, model::EntryRef preferred,
+                                       const model::Moment& moment) {
+  return locateAt(db, item, preferred, moment, 0);
+}
+
+ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t version, const model::Moment& moment) {
+  ItemRef ref = from;
+  ref.version = version;
+  ref.moment = moment;
+  if (auto where = whereabouts(db, from.item, from.entry, moment)) {
+    ref.entry = where->entry;
+    ref.spec = std::move(where->spec);
+    ref.deleted = where->deleted;
+    ref.name = where->state ? db.text(where->state->name) : L"";
+  }
+  return ref;
+}
+
+std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted) {
   std::vector<ItemRef> refs;
   const model::Item& holder = db.item(project.item);
-  for (const model::Child& child : model::childrenAt(db, project.item, version, includeDeleted)) {
+  for (const model::Child& child : model::childrenAt(db, project.item, project.version, true)) {
     const model::EntryState& state = *child.state;
+    bool deleted = state.deleted || project.deleted;
+    if (deleted && !includeDeleted) continue;
     if (gone(db, holder.entries[static_cast<std::size_t>(child.slot)].current())) continue;
     ItemRef ref;
     ref.item = state.item;
-    ref.current = project.current;
-    if (state.pinned > 0) {
-      ref.version = state.pinned;
-    } else if (cut == model::kNow) {
-      ref.version = db.item(state.item).lastVersion();
-    } else {
-      ref.version = model::versionAtSeq(db, state.item, cut);
-      if (ref.version == 0) ref.version = 1;
-    }
+    ref.moment = project.moment;
+    ref.version = state.pinned > 0 ? state.pinned : std::max(1, model::versionAt(db, state.item, project.moment));
     ref.entry = {project.item, child.slot};
-    ref.deleted = state.deleted;
+    ref.deleted = deleted;
     ref.name = db.text(state.name);
     ref.spec = model::childSpec(project.spec, ref.name);
     refs.push_back(std::move(ref));
@@ -55,22 +97,20 @@ std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project
   return refs;
 }
 
-std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted) {
-  std::int32_t version = project.current ? db.item(project.item).lastVersion() : project.version;
-  return childRefs(db, project, version, cutOf(db, project), includeDeleted);
-}
-
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent) {
   if (item.entry.project == model::kNoItem) return false;
   ItemRef ref;
   ref.item = item.entry.project;
-  const model::Item& p = db.item(ref.item);
-  ref.version = p.lastVersion();
+  ref.moment = item.moment;
+  ref.version = std::max(1, model::versionAt(db, ref.item, item.moment));
   ref.spec = model::parentSpec(item.spec);
   ref.name = model::lastComponent(ref.spec);
-  if (p.home.project != model::kNoItem) {
-    ref.entry = p.home;
-    ref.deleted = db.item(p.home.project).entries[static_cast<std::size_t>(p.home.slot)].current().deleted;
+  if (auto where = whereabouts(db, ref.item, db.item(ref.item).home, item.moment)) {
+    ref.entry = where->entry;
+    ref.deleted = where->deleted;
+  } else if (db.item(ref.item).home.project != model::kNoItem) {
+    ref.entry = db.item(ref.item).home;
+    ref.deleted = currentState(db, ref.entry).deleted;
   }
   *parent = std::move(ref);
   return true;
@@ -80,20 +120,69 @@ std::vector<ItemRef> linkRefs(const model::Database& db, const ItemRef& item) {
   const model::Item& it = db.item(item.item);
   if (it.isProject()) return {item};
   std::vector<ItemRef> refs;
-  for (const model::EntryRef& link : it.links) {
-    auto projectSpec = model::projectSpec(db, link.project);
-    if (!projectSpec) continue;  // below a destroyed or archived project
-    const model::EntryState& state = db.item(link.project).entries[static_cast<std::size_t>(link.slot)].current();
+  std::int32_t version = std::max(1, model::versionAt(db, item.item, item.moment));
+  for (const model::EntryRef& entry : it.everHeld) {
+    auto where = heldBy(db, item.item, entry, item.moment, 0);
+    if (!where) continue;  // not held there then, or below a project no longer in the tree
     ItemRef ref;
     ref.item = item.item;
-    ref.version = model::currentVersion(db, state);
-    ref.entry = link;
-    ref.deleted = state.deleted;
-    ref.name = db.text(state.name);
-    ref.spec = model::childSpec(*projectSpec, ref.name);
+    ref.moment = item.moment;
+    ref.version = where->state->pinned > 0 ? where->state->pinned : version;
+    ref.entry = entry;
+    ref.deleted = where->deleted;
+    ref.name = db.text(where->state->name);
+    ref.spec = std::move(where->spec);
     refs.push_back(std::move(ref));
   }
   return refs;
+}
+
+namespace {
+
+void collectBelow(const model::Database& db, const ItemRef& project, bool files, std::vector<bool>* seen,
+                  std::vector<ItemRef>* found, int depth) {
+  if (depth > kMaxDepth) return;
+  const model::Item& holder = db.item(project.item);
+  for (std::size_t slot = 0; slot < holder.entries.size(); ++slot) {
+    const model::Entry& entry = holder.entries[slot];
+    if (entry.states.front().since > project.version) break;  // entries are made in version order
+    if (gone(db, entry.current())) continue;
+    // Every item this entry held while present (a branch puts a new one in).
+    for (const model::EntryState& state : entry.states) {
+      if (state.since > project.version) break;
+      if (!state.present) continue;
+      // Loading an item may add items to the database: the marks grow with it.
+      auto index = static_cast<std::size_t>(state.item);
+      if (index >= seen->size()) seen->resize(db.itemCount(), false);
+      if ((*seen)[index]) continue;
+      (*seen)[index] = true;
+      const model::Item& it = db.item(state.item);
+      ItemRef ref;
+      ref.item = state.item;
+      ref.moment = project.moment;
+      ref.version = std::max(1, model::versionAt(db, state.item, project.moment));
+      ref.entry = {project.item, static_cast<std::int32_t>(slot)};
+      ref.deleted = state.deleted || project.deleted;
+      ref.name = db.text(state.name);
+      ref.spec = model::childSpec(project.spec, ref.name);
+      if (it.isProject()) {
+        found->push_back(ref);
+        collectBelow(db, ref, files, seen, found, depth + 1);
+      } else if (files) {
+        found->push_back(std::move(ref));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<ItemRef> everBelow(const model::Database& db, const ItemRef& project, bool files) {
+  std::vector<bool> seen(db.itemCount(), false);
+  seen[static_cast<std::size_t>(project.item)] = true;
+  std::vector<ItemRef> found;
+  collectBelow(db, project, files, &seen, &found, 0);
+  return found;
 }
 
 }  // namespace ssapi::objects

@@ -1,31 +1,54 @@
-// Items reached from other items: the children of a project as it stood at
-// the version an item object stands for, its parent, and its links.
+// Items reached from other items, all at the moment the first one stands
+// at: the children of a project, its parent, the links of a file, and where
+// an item stood at some moment of the database's history.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "model/database.h"
+#include "model/queries.h"
 #include "objects/session.h"
 
 namespace ssapi::objects {
 
-// The point of the database's history an item object stands for: now for a
-// current item, else the moment of its version's revision.
-std::uint64_t cutOf(const model::Database& db, const ItemRef& item);
+// Where an item stood at a moment: the entry that held it then, its spec
+// through the projects that held them then (names as they were), and
+// whether that entry or a project above it was deleted then.
+struct Whereabouts {
+  model::EntryRef entry;                      // none for the root
+  const model::EntryState* state = nullptr;  // the entry's state then; null for the root
+  std::wstring spec;
+  bool deleted = false;
+};
 
-// The children of a project item at `version` of the project, each as it stood
-// at `cut` (a pinned entry at its pinned version), in SourceSafe's entry order.
-std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, std::int32_t version,
-                               std::uint64_t cut, bool includeDeleted);
-// The same for the version and moment the project item stands for.
+// The entry `preferred` when it held the item at the moment, else the first
+// other entry that did; nullopt when none did (the item was not in the tree
+// then, or the nesting is deeper than any database has).
+std::optional<Whereabouts> whereabouts(const model::Database& db, model::ItemId item, model::EntryRef preferred,
+                                       const model::Moment& moment);
+
+// The item of `from` at a version and a moment, named as it was named then
+// (through the entry `from` was reached by when that entry held it). An item
+// that no entry readable now held then keeps the path and flag of `from`.
+ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t version, const model::Moment& moment);
+
+// The children of a project item at its version, each at the item's moment
+// (a pinned entry at its pinned version), in SourceSafe's entry order.
 std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted);
 
-// The containing project as it is now; false for the root.
+// The containing project at the item's moment; false for the root.
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent);
 
-// Every project entry that holds the same physical file, the item's own one
-// included; a project has only itself.
+// Every project entry that held the same physical file at the item's moment,
+// the item's own one included; a project has only itself.
 std::vector<ItemRef> linkRefs(const model::Database& db, const ItemRef& item);
+
+// The physical items below a project that were ever in it up to the
+// project's version, each once, in tree order, each reached through the
+// first entry that held it. Items whose files are gone are left out.
+std::vector<ItemRef> everBelow(const model::Database& db, const ItemRef& project, bool files);
 
 }  // namespace ssapi::objects

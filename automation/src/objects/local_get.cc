@@ -45,16 +45,16 @@ HRESULT unsafe(const ItemRef& item) {
   return fail(ESS_SSPEC_SYNTAX, L"Invalid SourceSafe syntax: \"" + item.spec + L"\"");
 }
 
-HRESULT planTree(const model::Database& db, const ItemRef& project, std::int32_t version, std::uint64_t cut,
-                 const fs::path& folder, bool recursive, Plan* plan) {
+HRESULT planTree(const model::Database& db, const ItemRef& project, const fs::path& folder, bool recursive,
+                 Plan* plan) {
   plan->folders.push_back(folder);
-  for (const ItemRef& child : childRefs(db, project, version, cut, false)) {
+  for (const ItemRef& child : childRefs(db, project, false)) {
     if (!safeName(child.name)) return unsafe(child);
     const model::Item& it = db.item(child.item);
     if (it.isProject()) {
       if (!recursive) continue;
       if (HRESULT hr = unreadable(db, child); FAILED(hr)) return hr;
-      HRESULT hr = planTree(db, child, child.version, cut, folder / toPath(child.name), recursive, plan);
+      HRESULT hr = planTree(db, child, folder / toPath(child.name), recursive, plan);
       if (FAILED(hr)) return hr;
     } else {
       if (HRESULT hr = unreadable(db, child); FAILED(hr)) return hr;
@@ -108,8 +108,7 @@ HRESULT getToLocal(const Session& session, const ItemRef& item, std::wstring* lo
   }
 
   Plan plan;
-  std::int32_t version = item.current ? db.item(item.item).lastVersion() : item.version;
-  HRESULT hr = planTree(db, item, version, cutOf(db, item), path, (flags & VSSFLAG_RECURSYES) != 0, &plan);
+  HRESULT hr = planTree(db, item, path, (flags & VSSFLAG_RECURSYES) != 0, &plan);
   if (FAILED(hr)) return hr;
   for (const fs::path& folder : plan.folders) {
     std::error_code error;

@@ -88,6 +88,7 @@ class ItemObjectBase : public ComObject<IVSSItemT<G>> {
   }
   const model::Database& db() const { return *session_->db; }
   bool isProject() const { return db().item(ref_.item).isProject(); }
+  HRESULT versionAtDate(DATE date, IVSSItemT<G>** item);
 
   std::shared_ptr<Session> session_;
   ItemRef ref_;

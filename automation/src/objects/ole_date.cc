@@ -1,6 +1,11 @@
 #include "objects/ole_date.h"
 
+#include <cwctype>
 #include <ctime>
+#include <limits>
+
+#include "platform/ole_date.h"
+#include "platform/time_zone.h"
 
 namespace ssapi::objects {
 namespace {
@@ -34,6 +39,103 @@ DATE toOleDate(model::TimeBase base, std::int64_t seconds) {
   // OLE dates before 1899-12-30 count the day backwards but its time forwards.
   if (days < 0) return static_cast<double>(days) - dayFraction;
   return static_cast<double>(days) + dayFraction;
+}
+
+std::int64_t storedSecondOf(model::TimeBase base, DATE date) {
+  platform::SystemTime fields;
+  if (!platform::variantTimeToSystemTime(date, &fields)) {
+    return date > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+  }
+  if (base == model::TimeBase::kUtc) {
+    platform::SystemTime utc;
+    if (platform::localToUtc(fields, &utc)) fields = utc;
+  }
+  return platform::daysFromCivil(fields.year, fields.month, fields.day) * 86400 + fields.hour * 3600LL +
+         fields.minute * 60LL + fields.second;
+}
+
+namespace {
+
+// Reads digits at the cursor; false when there are none.
+bool readNumber(const std::wstring& text, std::size_t* at, int* value, std::size_t maxDigits = 4) {
+  std::size_t start = *at;
+  int result = 0;
+  while (*at < text.size() && *at - start < maxDigits && std::iswdigit(text[*at])) {
+    result = result * 10 + (text[*at] - L'0');
+    ++*at;
+  }
+  *value = result;
+  return *at > start;
+}
+
+bool readChar(const std::wstring& text, std::size_t* at, wchar_t c) {
+  if (*at < text.size() && text[*at] == c) {
+    ++*at;
+    return true;
+  }
+  return false;
+}
+
+void skipBlanks(const std::wstring& text, std::size_t* at) {
+  while (*at < text.size() && text[*at] == L' ') ++*at;
+}
+
+// "14:05", "2:05:09 PM", "2:05p": the time after a date; false when the rest
+// is no time.
+bool readTime(const std::wstring& text, std::size_t* at, platform::SystemTime* fields) {
+  if (!readNumber(text, at, &fields->hour, 2) || !readChar(text, at, L':') ||
+      !readNumber(text, at, &fields->minute, 2)) {
+    return false;
+  }
+  if (readChar(text, at, L':') && !readNumber(text, at, &fields->second, 2)) return false;
+  skipBlanks(text, at);
+  if (*at < text.size()) {
+    wchar_t half = static_cast<wchar_t>(std::towlower(text[*at]));
+    if (half != L'a' && half != L'p') return false;
+    ++*at;
+    if (*at < text.size() && std::towlower(text[*at]) == L'm') ++*at;
+    if (fields->hour < 1 || fields->hour > 12) return false;
+    fields->hour = fields->hour % 12 + (half == L'p' ? 12 : 0);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<DATE> parseDateText(const std::wstring& text) {
+  platform::SystemTime fields;
+  std::size_t at = 0;
+  skipBlanks(text, &at);
+  int first = 0;
+  std::size_t firstStart = at;
+  if (!readNumber(text, &at, &first)) return std::nullopt;
+  if (at - firstStart == 4 && readChar(text, &at, L'-')) {
+    fields.year = first;
+    if (!readNumber(text, &at, &fields.month, 2) || !readChar(text, &at, L'-') ||
+        !readNumber(text, &at, &fields.day, 2)) {
+      return std::nullopt;
+    }
+    if (readChar(text, &at, L'T') || readChar(text, &at, L' ')) {
+      if (!readTime(text, &at, &fields)) return std::nullopt;
+    }
+  } else {
+    fields.month = first;
+    std::size_t yearStart = 0;
+    if (!readChar(text, &at, L'/') || !readNumber(text, &at, &fields.day, 2) || !readChar(text, &at, L'/')) {
+      return std::nullopt;
+    }
+    yearStart = at;
+    if (!readNumber(text, &at, &fields.year)) return std::nullopt;
+    if (at - yearStart <= 2) fields.year += fields.year < 30 ? 2000 : 1900;
+    if (readChar(text, &at, L';') || readChar(text, &at, L' ')) {
+      skipBlanks(text, &at);
+      if (at < text.size() && !readTime(text, &at, &fields)) return std::nullopt;
+    }
+  }
+  skipBlanks(text, &at);
+  DATE date = 0;
+  if (at != text.size() || !platform::systemTimeToVariantTime(fields, &date)) return std::nullopt;
+  return date;
 }
 
 }  // namespace ssapi::objects

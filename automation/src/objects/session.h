@@ -9,6 +9,7 @@
 #include <string>
 
 #include "model/database.h"
+#include "model/queries.h"
 #include "platform/error_info.h"
 #include "platform/hresult.h"
 #include "ssapi/fault_injector.h"
@@ -33,13 +34,15 @@ struct Session {
 };
 
 // An item as an automation object sees it: a physical item at one version,
-// and the path through which it was reached.
+// the moment of the database's history it stands at, and the path through
+// which it was reached then. Everything reached from it (children, parent,
+// links) stands at the same moment.
 struct ItemRef {
   model::ItemId item = model::kNoItem;
-  std::int32_t version = 0;  // the version the object stands for
-  bool current = true;       // the item as it is now, not one version of it
+  std::int32_t version = 0;  // the version the object stands for (a pinned entry's pinned one)
+  model::Moment moment;      // now, or the moment of an older state
   model::EntryRef entry;     // the entry it was reached through; none for the root
-  bool deleted = false;      // that entry's deleted flag
+  bool deleted = false;      // that entry's deleted flag, or a deleted project's above it
   std::wstring spec;
   std::wstring name;
 };

@@ -5,31 +5,11 @@
 
 #include "model/names.h"
 #include "model/queries.h"
+#include "objects/item_tree.h"
 #include "ssapi/ssapi.h"
 
 namespace ssapi::objects {
 namespace {
-
-void addTree(const model::Database& db, const ItemRef& project, bool files, std::vector<VersionSource>* sources) {
-  const model::Item& p = db.item(project.item);
-  for (const model::Child& child : model::childrenAt(db, project.item, p.lastVersion(), true)) {
-    const model::EntryState& state = *child.state;
-    const model::Item& it = db.item(state.item);
-    ItemRef path;
-    path.item = state.item;
-    path.version = model::currentVersion(db, state);
-    path.entry = {project.item, child.slot};
-    path.deleted = state.deleted;
-    path.name = db.text(state.name);
-    path.spec = model::childSpec(project.spec, path.name);
-    if (it.isProject()) {
-      sources->push_back({path, it.lastVersion()});
-      addTree(db, path, files, sources);
-    } else if (files) {
-      sources->push_back({path, path.version});
-    }
-  }
-}
 
 // True when the versions 1..max of an item, counted downwards, run newest first.
 bool inTimeOrder(const model::Database& db, model::ItemId id, std::int32_t max) {
@@ -53,9 +33,12 @@ bool inTimeOrder(const model::Database& db, model::ItemId id, std::int32_t max) 
 
 std::vector<VersionSource> versionSources(const model::Database& db, const ItemRef& item, long flags) {
   std::vector<VersionSource> sources;
-  sources.push_back({item, db.item(item.item).lastVersion()});
+  sources.push_back({item, model::versionAt(db, item.item, item.moment)});
   if ((flags & VSSFLAG_RECURSYES) && db.item(item.item).isProject()) {
-    addTree(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0, &sources);
+    for (ItemRef& below : everBelow(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0)) {
+      std::int32_t last = model::versionAt(db, below.item, item.moment);
+      sources.push_back({std::move(below), last});
+    }
   }
   return sources;
 }

@@ -17,12 +17,13 @@ namespace ssapi::objects {
 // One item whose versions are listed, reached along `path`.
 struct VersionSource {
   ItemRef path;
-  std::int32_t maxVersion = 0;  // versions above it are left out (a pinned entry)
+  std::int32_t maxVersion = 0;  // versions above it are left out (made after the moment)
 };
 
-// The item's own versions; with VSSFLAG_RECURSYES on a project, also those of
-// every item below it in the current tree (deleted entries included), files
-// left out under VSSFLAG_HISTIGNOREFILES.
+// The item's own versions up to its moment; with VSSFLAG_RECURSYES on a
+// project, also those of every item that was ever below it up to then
+// (deleted, moved away and destroyed ones included, each physical item once),
+// files left out under VSSFLAG_HISTIGNOREFILES.
 std::vector<VersionSource> versionSources(const model::Database& db, const ItemRef& item, long flags);
 
 struct VersionPoint {

@@ -1,4 +1,5 @@
 #include "model/action_text.h"
+#include "objects/item_tree.h"
 #include "objects/objects.h"
 #include "objects/ole_date.h"
 
@@ -92,9 +93,7 @@ HRESULT VersionObject<G>::get_VSSItem(IVSSItemT<G>** item) {
   if (!item) return nullArgument();
   *item = nullptr;
   if (auto f = fault(L"get_VSSItem")) return f->status;
-  ItemRef ref = path_;
-  ref.version = version_;
-  ref.current = false;
+  ItemRef ref = refAt(*session_->db, path_, version_, model::Moment::afterChange(revision().seq));
   return handOut(new ItemObject<G>(session_, std::move(ref)), item);
 }
 

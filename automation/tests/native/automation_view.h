@@ -189,6 +189,54 @@ inline std::size_t dropGoneChildren(const std::vector<std::string>& lines, std::
   return dropped;
 }
 
+// The same for the recursive history: the versions of items whose files are
+// gone cannot be listed from SourceSafe's files. The lines `lines` lack must
+// be the only difference; they are dropped from `other`. A version made
+// while its item stood in a gone project is named where the item is now
+// (see acceptPlacesInGoneProjects), so the names are not compared here.
+inline std::size_t dropGoneHistory(const std::vector<std::string>& lines, std::vector<std::string>* other) {
+  // "recursive <seconds> <spec> v<n> ..." without the spec.
+  auto withoutSpec = [](const std::string& line) {
+    std::size_t seconds = line.find(' ');
+    std::size_t spec = line.find(' ', seconds + 1);
+    std::size_t version = line.find(" v", spec);
+    return line.substr(0, spec) + line.substr(version);
+  };
+  std::vector<std::string> kept;
+  std::size_t at = 0;
+  std::size_t dropped = 0;
+  for (const std::string& line : *other) {
+    const bool recursive = line.rfind("recursive ", 0) == 0;
+    if (at < lines.size() && (lines[at] == line || (recursive && lines[at].rfind("recursive ", 0) == 0 &&
+                                                    withoutSpec(lines[at]) == withoutSpec(line)))) {
+      kept.push_back(lines[at++]);
+    } else if (recursive) {
+      ++dropped;
+    } else {
+      kept.push_back(line);
+    }
+  }
+  *other = std::move(kept);
+  return dropped;
+}
+
+// An item's versions made while it stood in a project whose files are gone
+// cannot be named where they were: SourceSafe's files name them where the
+// item is now. Version lines that differ only in that name are taken as they
+// are in `lines`.
+inline std::size_t acceptPlacesInGoneProjects(const std::vector<std::string>& lines, std::vector<std::string>* other) {
+  auto withoutPlace = [](const std::string& line) { return line.substr(0, line.find(" item=")); };
+  std::size_t accepted = 0;
+  for (std::size_t i = 0; i < lines.size() && i < other->size(); ++i) {
+    std::string& theirs = (*other)[i];
+    if (lines[i] != theirs && lines[i].rfind("  v", 0) == 0 && withoutPlace(lines[i]) == withoutPlace(theirs)) {
+      theirs = lines[i];
+      ++accepted;
+    }
+  }
+  return accepted;
+}
+
 // Equal line lists, or the first difference with the lines around it.
 inline ::testing::AssertionResult sameLines(const std::vector<std::string>& actual,
                                             const std::vector<std::string>& expected) {
