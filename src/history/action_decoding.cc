@@ -4,6 +4,7 @@
 
 #include "history/action_text.h"
 #include "history/history2.h"
+#include "navigation/name_case.h"
 #include "platform/error_info.h"
 
 namespace history {
@@ -12,19 +13,35 @@ template <class A>
 HRESULT History2<A>::getItemFromParentAndActionAndCall(const Version& version, const Item& item, std::wstring action,
                                                        const util::JavaTime& time, bool fromFuture) {
   const std::wstring original = action;
-  // Entries after the window add and delete nothing; only their renames and
-  // moves matter, for the names of older entries.
+  // A project's record is about its entries (and a new project's first
+  // version about itself): none of it concerns the request unless the
+  // project lay inside the requested one, live, at that moment.
+  const bool project = navigation::isProject<A>(item);
+  if (project) {
+    if (!wasLive(item, time) || !isInsideRoot(item, time)) {
+      log().debug(item, L"Not inside the project at that time: " + original);
+      return S_OK;
+    }
+  }
+
+  // Entries after the window add and delete nothing.
   if (!fromFuture) {
-    if (stripKeyword(action, L"Added") || stripKeyword(action, L"Recovered"))
-      return onHistoryAdded(item, version, time, action);
+    if (stripKeyword(action, L"Added")) return onChildAdded(item, time, action);
+    if (stripKeyword(action, L"Recovered")) return onHistoryAdded(item, version, time, action);
     if (stripKeyword(action, L"Labeled") || stripKeyword(action, L"Purged")) return S_OK;
-    if (stripKeyword(action, L"Checked")) return onHistoryCheckedIn(item, version, time);
-    if (stripKeyword(action, L"Created") || stripKeyword(action, L"Branched"))
-      return visitHistoryNodeAdded(false, time, item);
+    if (stripKeyword(action, L"Checked") || stripKeyword(action, L"Rollback"))
+      return onHistoryCheckedIn(item, version, time);
+    if (stripKeyword(action, L"Created")) return visitArrival(item, time);
+    // A project's "Branched a.txt" and the new file's own first version are
+    // one change; the file's reports it.
+    if (stripKeyword(action, L"Branched")) return project ? S_OK : visitArrival(item, time);
     if (stripKeyword(action, L"Shared")) return onHistoryShared(item, version, time, action);
-    if (stripKeyword(action, L"Restored")) return visitHistoryNodeAddedTree(time, item);
+    if (stripKeyword(action, L"Restored")) return onHistoryRestored(item, time, action);
     if (stripKeyword(action, L"Destroyed")) return onHistoryDestroyed(item, version, time, action, fromFuture);
     if (stripKeyword(action, L"Deleted")) return onHistoryDeleted(item, version, time, action, fromFuture);
+    if (stripKeyword(action, L"Pinned") || stripKeyword(action, L"Unpinned")) return onHistoryPinned(item, time, action);
+    if (beginsWithKeyword(action, L"Archived versions of")) return S_OK;
+    if (stripKeyword(action, L"Archived")) return onHistoryArchived(time, item, action, fromFuture);
   }
 
   if (stripKeyword(action, L"Destroyed") || stripKeyword(action, L"Deleted")) return S_OK;
@@ -46,7 +63,6 @@ HRESULT History2<A>::parseRename(const Item& item, const std::wstring& action, c
   std::wstring spec;
   HRESULT hr = navigation::getSpec<A>(item, &spec);
   if (FAILED(hr)) return hr;
-  spec = dropTrailing(spec, L'/');
 
   for (const NameSplit& split : splitsAtTo(rest)) {
     if (logging::isDebugEnabled()) log().debug(L"Parsed: " + split.fromName + L" <to> " + split.toName);
@@ -57,31 +73,32 @@ HRESULT History2<A>::parseRename(const Item& item, const std::wstring& action, c
     const std::wstring fromName = dropLeading(split.fromName, L'$');
     const std::wstring toName = dropLeading(split.toName, L'$');
 
-    bool searchIncomplete = true;
-    Item newItem;
-    hr = this->getChild(item, toName, VARIANT_FALSE, &searchIncomplete, &newItem);
-    if (FAILED(hr) || !newItem) {
-      if (logging::isDebugEnabled()) log().error(L"Failed to get toItem for path " + toName, hr);
+    Item newItem = namedChild(item, toName, true);
+    if (!newItem) {
+      if (logging::isDebugEnabled()) log().error(L"Failed to get toItem for path " + toName);
       continue;
     }
-    const std::wstring oldPath = spec + L"/" + fromName;
-    if (!fromFuture) visitHistoryNodeRename(time, renames_.mapPath(oldPath), newItem, fromFuture);
-    std::wstring newPath;
-    hr = navigation::getSpec<A>(newItem, &newPath);
-    if (FAILED(hr)) return hr;
-    if (logging::isDebugEnabled()) log().debug(L"Renamed from " + newPath + L"[=item] to " + oldPath);
-    if (isInFuture(time)) {
-      renames_.addRename(newPath, oldPath);
-    } else {
-      renames_.addRename(oldPath, newPath);
+    // A deleted entry renamed along with the file's other places changes no
+    // live path.
+    bool deleted = false;
+    this->getIsDeleted(newItem, &deleted);
+    if (deleted) return S_OK;
+    const std::wstring oldPath = navigation::childSpec(spec, fromName);
+    if (!fromFuture) visitHistoryNodeRename(time, oldPath, newItem, fromFuture);
+    if (logging::isDebugEnabled()) {
+      std::wstring newPath;
+      navigation::getSpec<A>(newItem, &newPath);
+      log().debug(L"Renamed from " + newPath + L"[=item] to " + oldPath);
     }
     return S_OK;
   }
   return E_FAIL;
 }
 
-// "Moved <name> to <new spec>" in the history of the project the moved
-// project left.
+// A project moved: "Moved $sub to $/new/sub" in the project it left, which
+// lost it, and "Moved $sub from $/old/sub" in the project it entered, which
+// received it with everything in it. Each side reports its own path, so a
+// project moved out of the requested one is only a removal there.
 template <class A>
 HRESULT History2<A>::parseMove(const Item& item, const std::wstring& action, const util::JavaTime& time,
                                bool fromFuture) {
@@ -89,27 +106,29 @@ HRESULT History2<A>::parseMove(const Item& item, const std::wstring& action, con
   std::wstring spec;
   HRESULT hr = navigation::getSpec<A>(item, &spec);
   if (FAILED(hr)) return hr;
-  spec = dropTrailing(spec, L'/');
 
-  for (const NameSplit& split : splitsAtTo(rest)) {
-    const std::wstring fromName = dropLeading(split.fromName, L'$');
-    const std::wstring& toName = split.toName;
-
-    Item newItem;
-    hr = database_ ? database_->get_VSSItem(toName, VARIANT_FALSE, newItem.put()) : E_POINTER;
-    // A lookup that answers with nothing proves as little as one that fails.
-    if (FAILED(hr) || !newItem) {
-      if (logging::isDebugEnabled()) log().error(L"Failed to get_VSSItem from " + toName, hr);
+  // The other side's spec ends with the moved project's name.
+  auto namesMatch = [](const NameSplit& split) {
+    const std::wstring name = dropLeading(split.fromName, L'$');
+    const std::size_t slash = split.toName.find_last_of(L'/');
+    return !name.empty() && slash != std::wstring::npos &&
+           navigation::sameNameIgnoringCase(split.toName.substr(slash + 1), name);
+  };
+  for (const NameSplit& split : splitsAt(rest, L" from ")) {
+    if (!namesMatch(split)) continue;
+    Item arrived = namedChild(item, dropLeading(split.fromName, L'$'), false);
+    if (!arrived) {
+      if (logging::isDebugEnabled()) log().error(L"Failed to find moved project " + split.fromName);
       continue;
     }
-    const std::wstring oldPath = spec + L"/" + fromName;
-    if (!fromFuture) visitHistoryNodeRename(time, renames_.mapPath(oldPath), newItem, fromFuture);
-    std::wstring newPath;
-    hr = navigation::getSpec<A>(newItem, &newPath);
-    if (FAILED(hr)) return hr;
-    if (logging::isDebugEnabled()) log().debug(L"Moved from " + newPath + L"[=item] to " + oldPath);
-    if (isInFuture(time)) renames_.addRename(newPath, oldPath);
-    return S_OK;
+    if (logging::isDebugEnabled()) log().debug(L"Moved in from " + split.toName);
+    return fromFuture ? S_OK : visitHistoryNodeAddedTree(time, arrived);
+  }
+  for (const NameSplit& split : splitsAtTo(rest)) {
+    if (!namesMatch(split)) continue;
+    const std::wstring oldPath = navigation::childSpec(spec, dropLeading(split.fromName, L'$'));
+    if (logging::isDebugEnabled()) log().debug(L"Moved from " + split.toName + L"[=item] to " + oldPath);
+    return visitHistoryNodeRemoveEx(time, true, oldPath, fromFuture);
   }
   return E_FAIL;
 }

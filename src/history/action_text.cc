@@ -6,8 +6,6 @@ namespace history {
 namespace {
 
 constexpr const wchar_t* kBlank = L" \t\r\n\v\f";
-constexpr const wchar_t* kToSeparator = L" to ";
-constexpr std::size_t kToSeparatorLength = 4;
 
 }  // namespace
 
@@ -42,13 +40,15 @@ std::wstring dropTrailing(const std::wstring& text, wchar_t c) {
   return last == std::wstring::npos ? std::wstring() : text.substr(0, last + 1);
 }
 
-std::vector<NameSplit> splitsAtTo(const std::wstring& text) {
+std::vector<NameSplit> splitsAtTo(const std::wstring& text) { return splitsAt(text, L" to "); }
+
+std::vector<NameSplit> splitsAt(const std::wstring& text, const std::wstring& separator) {
   std::vector<NameSplit> splits;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const std::size_t idx = text.find(kToSeparator, pos);
+    const std::size_t idx = text.find(separator, pos);
     if (idx == std::wstring::npos) break;
-    pos = idx + kToSeparatorLength;
+    pos = idx + separator.size();
     splits.push_back({trimBlank(text.substr(0, idx)), trimBlank(text.substr(pos))});
   }
   return splits;

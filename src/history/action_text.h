@@ -38,5 +38,7 @@ struct NameSplit {
 // something that exists. The search for the next occurrence starts after the
 // previous one, so overlapping occurrences ("a to to b") give one split.
 std::vector<NameSplit> splitsAtTo(const std::wstring& text);
+// The same for another separator (" from " of a move's arriving side).
+std::vector<NameSplit> splitsAt(const std::wstring& text, const std::wstring& separator);
 
 }  // namespace history

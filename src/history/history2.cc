@@ -3,6 +3,8 @@
 #include <fmt/xchar.h>
 
 #include "history/action_text.h"
+#include "navigation/name_case.h"
+#include "platform/error_info.h"
 #include "navigation/versioned_item.h"
 
 namespace history {
@@ -64,10 +66,17 @@ template <class A>
 HRESULT History2<A>::doIterate(Item& item) {
   Item timed;
   HRESULT hr = navigation::getVersionedItemToTime<A>(item, to_, &timed);
+  if (hr == ssapi::ESS_VS_VERS_NOT_FOUND) {
+    // The project did not exist yet at the upper bound: nothing happened to
+    // it in the window.
+    log().info(L"Total changes loaded: 0");
+    return S_OK;
+  }
   if (FAILED(hr)) {
     log().error(item, L"Failed to move to version " + to_.toMillisText(), hr);
   } else {
     item = std::move(timed);
+    rootAtTo_ = item;
   }
 
   std::vector<ChangeEntry<A>> changes;
@@ -171,87 +180,210 @@ HRESULT History2<A>::OnFinish(const Item&) {
   return S_OK;
 }
 
+// The link stands at the moment of the share already.
 template <class A>
 HRESULT History2<A>::visitHistoryNodeAddedFromShare(const Item& link, const util::JavaTime& time) {
-  Item timed;
-  HRESULT hr = navigation::getVersionedItemToTime<A>(link, time, &timed);
-  if (FAILED(hr)) {
-    log().error(link, L"Failed to get timed item for link", hr);
-    return hr;
+  return visitHistoryNodeAdded(false, time, link);
+}
+
+template <class A>
+const std::wstring& History2<A>::rootSpecAt(const util::JavaTime& time) {
+  if (rootSpecCached_ && rootSpecTime_ == time) return rootSpecThen_;
+  rootSpecCached_ = true;
+  rootSpecTime_ = time;
+  rootSpecThen_ = rootSpec_;
+  Item then;
+  if (SUCCEEDED(navigation::getVersionedItemToTime<A>(root_, time, &then))) {
+    std::wstring spec;
+    if (SUCCEEDED(navigation::getSpec<A>(then, &spec))) rootSpecThen_ = std::move(spec);
   }
-  return visitHistoryNodeAdded(false, time, timed);
+  // A failed lookup here explains nothing the caller goes on to report.
+  platform::clearErrorInfo();
+  return rootSpecThen_;
+}
+
+// The requested project is known here only by its spec at the end of the
+// entry's second, and the item by its spec at the entry's own moment. When
+// the project or a project above it was renamed or moved within that second
+// after the entry, the two disagree: then the projects above the item, taken
+// at the end of that second, tell whether one of them is the project.
+template <class A>
+bool History2<A>::isInsideRoot(const Item& item, const util::JavaTime& time) {
+  std::wstring spec;
+  if (FAILED(navigation::getSpec<A>(item, &spec))) return false;
+  const std::wstring& rootThen = rootSpecAt(time);
+  if (navigation::isInsideProject(spec, rootThen)) return true;
+  Item above = item;
+  for (int depth = 0; above && depth < 512; ++depth) {
+    Item later;
+    std::wstring laterSpec;
+    if (navigation::isProject<A>(above) && SUCCEEDED(navigation::getVersionedItemToTime<A>(above, time, &later)) &&
+        SUCCEEDED(later->get_Spec(&laterSpec)) && navigation::sameNameIgnoringCase(laterSpec, rootThen)) {
+      return true;
+    }
+    Item parent;
+    if (FAILED(above->get_Parent(parent.put()))) break;
+    above = std::move(parent);
+  }
+  platform::clearErrorInfo();
+  return false;
 }
 
 template <class A>
-bool History2<A>::isInFuture(const util::JavaTime& time) {
-  return time.isGreater(to_);
+bool History2<A>::wasLive(const Item& project, const util::JavaTime& time) {
+  bool deleted = false;
+  this->getIsDeleted(project, &deleted);
+  if (!deleted) return true;
+  // Half a second before the entry's second: the state before every change of it.
+  const std::int64_t second = (time.millis() + 1) / 1000;
+  Item before;
+  if (FAILED(navigation::getVersionedItemToTime<A>(project, util::JavaTime::fromMillis(second * 1000 - 500), &before))) {
+    platform::clearErrorInfo();
+    return false;
+  }
+  this->getIsDeleted(before, &deleted);
+  return !deleted;
 }
 
 template <class A>
-HRESULT History2<A>::onHistoryCheckedIn(const Item& item, const Version&, const util::JavaTime& time) {
-  navigation::VSSItemIterator<A> links;
-  HRESULT hr = navigation::GetLinksIterator<A>(rootSpec_, item, links);
-  if (FAILED(hr)) {
-    log().error(item, L"Failed to get Shared items", hr);
-  } else {
-    while (links.hasNext()) {
-      Item link;
-      hr = links.next(&link);
-      if (FAILED(hr)) {
-        log().error(item, L"Failed to iterate Shared items", hr);
-        continue;
-      }
-      Item timed;
-      hr = navigation::getVersionedItemToTime<A>(link, time, &timed);
-      if (FAILED(hr)) {
-        log().error(link, L"Failed to get to older version", hr);
-        continue;
-      }
-      hr = visitHistoryNodeAdded(true, time, timed);
-      if (FAILED(hr)) log().error(timed, L"Failed to visitHistoryNodeAdded on shared build", hr);
+typename History2<A>::Item History2<A>::namedChild(const Item& project, const std::wstring& name,
+                                                   bool includeDeleted) {
+  navigation::VSSItemIterator<A> children;
+  if (FAILED(navigation::GetItemIterator<A>(project, includeDeleted ? VARIANT_TRUE : VARIANT_FALSE, children))) {
+    return nullptr;
+  }
+  // Exact spelling before any other; among those, a live child before a
+  // deleted namesake.
+  Item best;
+  int bestRank = 0;
+  for (const Item& child : children.items()) {
+    std::wstring childName;
+    if (!child || FAILED(child->get_Name(&childName))) continue;
+    int rank = childName == name ? 2 : navigation::sameNameIgnoringCase(childName, name) ? 1 : 0;
+    if (rank == 0) continue;
+    bool deleted = false;
+    navigation::getDeleted<A>(log(), child, &deleted);
+    rank = rank * 2 + (deleted ? 0 : 1);
+    if (rank > bestRank) {
+      best = child;
+      bestRank = rank;
     }
   }
-  return visitHistoryNodeAdded(true, time, item);
+  return best;
 }
 
 template <class A>
-HRESULT History2<A>::onHistoryShared(const Item& item, const Version&, const util::JavaTime& time,
-                                     const std::wstring& name) {
-  const std::wstring sharedSpec = trimBlank(name);
-  std::wstring itemSpec;
-  HRESULT hr = navigation::getSpec<A>(item, &itemSpec);
-  if (FAILED(hr)) return hr;
+HRESULT History2<A>::visitArrival(const Item& item, const util::JavaTime& time) {
+  if (navigation::isProject<A>(item)) return visitHistoryNodeAdded(false, time, item);
+  return visitPlacesOf(item, false, time);
+}
 
-  // The shared item as it stood then, found from the project of the request.
-  navigation::VersionCast<A> cast;
-  Item target;
-  hr = cast.CastToVersion(root_, sharedSpec, time, &target);
-  if (FAILED(hr)) {
-    log().error(item, L"Failed to process Shared to " + sharedSpec, hr);
-    return hr;
-  }
+template <class A>
+HRESULT History2<A>::visitPlacesOf(const Item& item, bool changed, const util::JavaTime& time) {
+  LONG number = 0;
+  HRESULT hr = item->get_VersionNumber(&number);
   navigation::VSSItemIterator<A> links;
-  hr = navigation::GetLinksIterator<A>(rootSpec_, target, links);
+  if (SUCCEEDED(hr)) hr = navigation::GetLinksIterator<A>(L"$/", item, links);
   if (FAILED(hr)) {
-    log().error(target, L"Failed to create Links iterator", hr);
-    return hr;
+    log().error(item, L"Failed to get Shared items", hr);
+    return isInsideRoot(item, time) ? visitHistoryNodeAdded(changed, time, item) : S_OK;
   }
   while (links.hasNext()) {
     Item link;
     hr = links.next(&link);
-    if (FAILED(hr)) {
-      log().error(target, L"Failed to get next link from iterator", hr);
+    if (FAILED(hr) || !link) {
+      log().error(item, L"Failed to iterate Shared items", FAILED(hr) ? hr : E_POINTER);
       continue;
     }
-    std::wstring linkSpec;
-    hr = navigation::getSpec<A>(link, &linkSpec);
-    if (FAILED(hr)) return hr;
-    // Only the copies inside the project that received the share.
-    if (linkSpec.compare(0, itemSpec.size(), itemSpec) != 0) continue;
-    hr = visitHistoryNodeAddedFromShare(link, time);
-    if (FAILED(hr)) log().error(link, L"Failed to visitHistoryNodeAdded for Shared item", hr);
+    // A place pinned to another version shows none of the new content.
+    LONG shown = 0;
+    if (FAILED(link->get_VersionNumber(&shown)) || shown != number || !isInsideRoot(link, time)) continue;
+    hr = visitHistoryNodeAdded(changed, time, link);
+    if (FAILED(hr)) log().error(link, L"Failed to visitHistoryNodeAdded on shared build", hr);
   }
   return S_OK;
+}
+
+template <class A>
+HRESULT History2<A>::onHistoryCheckedIn(const Item& item, const Version&, const util::JavaTime& time) {
+  return visitPlacesOf(item, true, time);
+}
+
+// "Shared $/lib/x.h": the copy keeps the name it had where it came from.
+template <class A>
+HRESULT History2<A>::onHistoryShared(const Item& item, const Version&, const util::JavaTime& time,
+                                     const std::wstring& name) {
+  const std::wstring sharedSpec = trimBlank(name);
+  const std::size_t slash = sharedSpec.find_last_of(L"/\\");
+  const std::wstring childName = slash == std::wstring::npos ? sharedSpec : sharedSpec.substr(slash + 1);
+  Item copy = namedChild(item, childName, false);
+  if (!copy) {
+    log().error(item, L"Failed to process Shared to " + sharedSpec);
+    return E_FAIL;
+  }
+  return visitHistoryNodeAddedFromShare(copy, time);
+}
+
+// The new file's own first version ("Created") is the same change and
+// reports the file where it was added. SourceSafe's own files keep times to
+// the second and date that version on its own: it may come a second before
+// the project's record of the addition (the file stood nowhere yet), or in
+// the second in which the file was deleted again (it stood nowhere live).
+// Then this record reports it.
+template <class A>
+HRESULT History2<A>::onChildAdded(const Item& item, const util::JavaTime& time, const std::wstring& name) {
+  if (!name.empty() && name[0] == L'$') return S_OK;
+  Item child = namedChild(item, name, false);
+  Item first;
+  if (!child || FAILED(child->get_Version(Variant(1L), first.put())) || !first) {
+    platform::clearErrorInfo();
+    return S_OK;
+  }
+  navigation::VSSItemIterator<A> places;
+  if (FAILED(navigation::GetLinksIterator<A>(L"$/", first, places))) return S_OK;
+  for (const Item& place : places.items()) {
+    bool deleted = true;
+    if (place) navigation::getDeleted<A>(log(), place, &deleted);
+    if (!deleted) return S_OK;
+  }
+  return visitHistoryNodeAdded(false, time, child);
+}
+
+template <class A>
+HRESULT History2<A>::onHistoryRestored(const Item& item, const util::JavaTime& time, const std::wstring& name) {
+  Item restored = namedChild(item, dropLeading(name, L'$'), false);
+  if (!restored) {
+    log().error(item, L"Failed to find restored item " + name);
+    return E_FAIL;
+  }
+  return visitHistoryNodeAddedTree(time, restored);
+}
+
+// "Pinned a.txt to version 2", "Unpinned a.txt": the place now shows another
+// version of the file.
+template <class A>
+HRESULT History2<A>::onHistoryPinned(const Item& item, const util::JavaTime& time, const std::wstring& name) {
+  std::wstring childName = name;
+  const std::size_t to = childName.rfind(L" to version ");
+  if (to != std::wstring::npos) childName.erase(to);
+  Item place = namedChild(item, dropLeading(trimBlank(childName), L'$'), true);
+  if (!place) {
+    log().error(item, L"Failed to find pinned item " + name);
+    return E_FAIL;
+  }
+  return visitHistoryNodeAdded(true, time, place);
+}
+
+// The archived item left the project; its name tells a project ("$sub") from
+// a file.
+template <class A>
+HRESULT History2<A>::onHistoryArchived(const util::JavaTime& time, const Item& item, const std::wstring& name,
+                                       bool fromFuture) {
+  std::wstring spec;
+  HRESULT hr = navigation::getSpec<A>(item, &spec);
+  if (FAILED(hr)) return hr;
+  const bool isFolder = !name.empty() && name[0] == L'$';
+  return visitHistoryNodeRemoveEx(time, isFolder, navigation::childSpec(spec, dropLeading(name, L'$')), fromFuture);
 }
 
 template class History2<ssapi::Automation60>;

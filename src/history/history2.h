@@ -1,8 +1,13 @@
 // The change-log loader: the base of every request that reads what happened
 // to a SourceSafe project between two times (the history and the change-log
-// patch). It walks the versions of the project and of everything below it,
-// newest first, decodes each entry's action text and calls the request back
-// through the visitor operations below.
+// patch). It walks the versions of the project and of everything that was
+// below it, newest first, decodes each entry's action text and calls the
+// request back through the visitor operations below.
+//
+// Every item handed to a visitor stands at the moment of its entry: its spec
+// names the path it had then (every project above it under the name it had
+// then), its deleted flag and version number are those of then. Only paths
+// inside the requested project at that moment, and live then, are visited.
 #pragma once
 
 #include <string>
@@ -13,7 +18,6 @@
 #include "navigation/version_cast.h"
 #include "output/output_channels.h"
 #include "util/java_time.h"
-#include "util/rename_map.h"
 
 namespace history {
 
@@ -53,8 +57,8 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   virtual HRESULT OnFinish(const Item& item);
 
   // The visitor operations every request supplies. path and oldPath are full
-  // specs; changed tells new content of an existing item from an item that
-  // appeared.
+  // specs as they were at the time; changed tells new content of an existing
+  // item from an item that appeared.
   virtual HRESULT visitHistoryNodeRemoveEx(const util::JavaTime& time, bool isFolder, const std::wstring& path,
                                            bool fromFuture) = 0;
   virtual HRESULT visitHistoryNodeRemove(const util::JavaTime& time, const Item& item, bool fromFuture) = 0;
@@ -62,12 +66,11 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   virtual HRESULT visitHistoryNodeAddedTree(const util::JavaTime& time, const Item& item) = 0;
   virtual HRESULT visitHistoryNodeRename(const util::JavaTime& time, const std::wstring& oldPath, const Item& item,
                                          bool fromFuture) = 0;
-  // A link of a shared item, taken as it stood at the time and visited as
-  // added.
+  // A file that a share put into a project, visited as added.
   virtual HRESULT visitHistoryNodeAddedFromShare(const Item& link, const util::JavaTime& time);
 
   // Project-level entries about a named child; each automation generation
-  // finds that child its own way.
+  // finds that child its own way. item is the project as of the entry.
   virtual HRESULT onHistoryAdded(const Item& item, const Version& version, const util::JavaTime& time,
                                  const std::wstring& name) = 0;
   virtual HRESULT onHistoryDeleted(const Item& item, const Version& version, const util::JavaTime& time,
@@ -75,15 +78,10 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   virtual HRESULT onHistoryDestroyed(const Item& item, const Version& version, const util::JavaTime& time,
                                      const std::wstring& name, bool fromFuture) = 0;
 
-  // Whether a rename met at that time maps the newer spec back to the older
-  // one (true) or the older forward to the newer (false).
-  virtual bool isInFuture(const util::JavaTime& time);
-
-  // A check-in: every shared copy of the file inside the project, then the
-  // file itself, as changed.
+  // New content of a file (a check-in or a rollback): every place that held
+  // the file then, inside the project and showing the new version, as changed.
   virtual HRESULT onHistoryCheckedIn(const Item& item, const Version& version, const util::JavaTime& time);
-  // A share into the project item: every link of the shared item that lies
-  // inside that project, as added.
+  // A share into the project item: the copy it received, as added.
   virtual HRESULT onHistoryShared(const Item& item, const Version& version, const util::JavaTime& time,
                                   const std::wstring& name);
 
@@ -95,6 +93,21 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   // The Debug line written before each entry is decoded.
   void traceEntry(const Version& version, bool fromFuture);
 
+  // Whether the item, standing at the moment of an entry made at the time,
+  // lay inside the requested project then (or was that project).
+  bool isInsideRoot(const Item& item, const util::JavaTime& time);
+  // The spec of the requested project at the time (it may have had another
+  // name then); its present spec when it cannot be had.
+  const std::wstring& rootSpecAt(const util::JavaTime& time);
+  // Whether a project standing at the moment of an entry made at the time
+  // was live then. SourceSafe's own files keep times to the second and no
+  // order across items within one: a project deleted in the second of the
+  // entry still counts as live when it was live just before that second.
+  bool wasLive(const Item& project, const util::JavaTime& time);
+  // The child of a project item with that name (exact spelling first, then
+  // without regard to case), live ones before deleted ones; null when none.
+  Item namedChild(const Item& project, const std::wstring& name, bool includeDeleted);
+
   // The loader's own log category ("History2").
   const navigation::ItemLogger<A>& log() const { return this->historyLog(); }
 
@@ -102,13 +115,25 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   const util::JavaTime& from() const { return from_; }
   const util::JavaTime& to() const { return to_; }
   const Item& root() const { return root_; }
+  // The requested project as it stood at the upper bound; null when it did
+  // not exist yet then.
+  const Item& rootAtTo() const { return rootAtTo_; }
   const std::wstring& rootSpec() const { return rootSpec_; }
   const ComPtr<Database>& database() const { return database_; }
-  util::RenameMap& renames() { return renames_; }
-  const util::RenameMap& renames() const { return renames_; }
 
  private:
   HRESULT walkProject(const std::wstring& path);
+  // The first version of an item that arrived with it (a new file or project,
+  // a branched file): the item where it stood then.
+  HRESULT visitArrival(const Item& item, const util::JavaTime& time);
+  // The places of a file then, inside the project, live and showing the
+  // entry's version.
+  HRESULT visitPlacesOf(const Item& item, bool changed, const util::JavaTime& time);
+  // "Added x": normally the new file's own first version reports it.
+  HRESULT onChildAdded(const Item& item, const util::JavaTime& time, const std::wstring& name);
+  HRESULT onHistoryRestored(const Item& item, const util::JavaTime& time, const std::wstring& name);
+  HRESULT onHistoryPinned(const Item& item, const util::JavaTime& time, const std::wstring& name);
+  HRESULT onHistoryArchived(const util::JavaTime& time, const Item& item, const std::wstring& name, bool fromFuture);
   HRESULT parseRename(const Item& item, const std::wstring& action, const util::JavaTime& time, bool fromFuture);
   HRESULT parseMove(const Item& item, const std::wstring& action, const util::JavaTime& time, bool fromFuture);
 
@@ -117,8 +142,12 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   output::OutputChannels& channels_;
   ComPtr<Database> database_;
   Item root_;
+  Item rootAtTo_;
   std::wstring rootSpec_;
-  util::RenameMap renames_;
+  // The last answer of rootSpecAt: entries come newest first, many at one time.
+  bool rootSpecCached_ = false;
+  util::JavaTime rootSpecTime_ = util::EPOCH;
+  std::wstring rootSpecThen_;
 };
 
 extern template class History2<ssapi::Automation60>;

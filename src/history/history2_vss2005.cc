@@ -1,5 +1,7 @@
 #include "history/history2_vss2005.h"
 
+#include "navigation/name_case.h"
+
 namespace history {
 
 History2Vss2005::History2Vss2005(output::OutputChannels& channels, util::JavaTime from, util::JavaTime to)
@@ -24,15 +26,7 @@ HRESULT History2Vss2005::onHistoryAdded(const Item& item, const Version&, const 
     log_.info(child, L"onHistoryAdded: Item will be deleted in future. Nothing to checkout");
     return S_OK;
   }
-
-  // The child as it arrived, not as it is today.
-  Item first;
-  hr = child->get_Version(Variant(L"1"), first.put());
-  if (SUCCEEDED(hr) && first) {
-    child = std::move(first);
-  } else {
-    log_.error(child, L"onHistoryAdded: Failed to get_Version", hr);
-  }
+  // The child stands at the entry's moment: the version it came back with.
   return visitHistoryNodeAdded(false, time, child);
 }
 
@@ -48,15 +42,16 @@ HRESULT History2Vss2005::onHistoryDeleted(const Item& item, const Version& versi
   return visitHistoryNodeRemove(time, child, fromFuture);
 }
 
-// Only the name of a destroyed child is left, and it cannot tell a file from
-// a project, so the path is reported as a folder.
+// Only the name of a destroyed child is left; SourceSafe marks a project's
+// name with a leading "$", which tells it from a file.
 HRESULT History2Vss2005::onHistoryDestroyed(const Item& item, const Version&, const util::JavaTime& time,
                                             const std::wstring& name, bool fromFuture) {
-  const std::wstring childName = !name.empty() && name[0] == L'$' ? name.substr(1) : name;
+  const bool isFolder = !name.empty() && name[0] == L'$';
+  const std::wstring childName = isFolder ? name.substr(1) : name;
   std::wstring spec;
   HRESULT hr = navigation::getSpec<A>(item, &spec);
   if (FAILED(hr)) return hr;
-  return visitHistoryNodeRemoveEx(time, true, spec + L"/" + childName, fromFuture);
+  return visitHistoryNodeRemoveEx(time, isFolder, navigation::childSpec(spec, childName), fromFuture);
 }
 
 HRESULT History2Vss2005::getAllItemsUnder(const Item& item, const util::JavaTime& time) {

@@ -1,6 +1,7 @@
 #include "history/history_request2.h"
 
 #include "history/history_xml.h"
+#include "navigation/name_case.h"
 #include "navigation/version_iterator.h"
 
 namespace history {
@@ -15,11 +16,12 @@ HistoryRequest2<A>::~HistoryRequest2() = default;
 template <class A>
 HRESULT HistoryRequest2<A>::writeItem(const std::wstring& action, bool isFolder, const util::JavaTime& time,
                                       const std::wstring& path, LONG number) {
+  if (!written_.emplace(time.millis(), navigation::lowerCaseName(path), action, number).second) return S_OK;
   HistoryItemText item;
   item.isFolder = isFolder;
   item.time = time;
   item.version = number;
-  item.file = this->renames().mapPath(path);
+  item.file = path;
   item.user = user_;
   item.action = action;
   item.comment = comment_;
@@ -38,11 +40,6 @@ HRESULT HistoryRequest2<A>::OnFinish(const Item& item) {
   Base::OnFinish(item);
   this->channels().writeXml(historyClosing());
   return S_OK;
-}
-
-template <class A>
-bool HistoryRequest2<A>::isInFuture(const util::JavaTime&) {
-  return true;
 }
 
 template <class A>
@@ -104,10 +101,13 @@ void HistoryRequest2<A>::loadCommentIfEmpty(const Item& item, const util::JavaTi
   comment_ = std::move(comment);
 }
 
+// The item stands at the moment of its entry: its own deleted flag says
+// whether its path was live then. The walk visits only what lay inside the
+// project then.
 template <class A>
 HRESULT HistoryRequest2<A>::visitHistoryNodeAdded(bool changed, const util::JavaTime& time, const Item& item) {
   bool deleted = false;
-  HRESULT hr = this->getIsDeleted(item, time, &deleted);
+  HRESULT hr = this->getIsDeleted(item, &deleted);
   if (FAILED(hr)) {
     log_.error(item, L"Failed to getIsDeleted()", hr);
   } else if (deleted) {

@@ -3,7 +3,10 @@
 // the user, comment and version number of each change.
 #pragma once
 
+#include <cstdint>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "history/generation_history.h"
 
@@ -19,7 +22,8 @@ class HistoryRequest2 : public GenerationHistory<A> {
   HistoryRequest2(output::OutputChannels& channels, util::JavaTime from, util::JavaTime to);
   ~HistoryRequest2() override;
 
-  // Writes one history_item. path is mapped through the renames met so far.
+  // Writes one history_item, unless the same one (time, path, action and
+  // version) was written already: one change is reported once per path.
   HRESULT writeItem(const std::wstring& action, bool isFolder, const util::JavaTime& time, const std::wstring& path,
                     LONG number);
 
@@ -34,10 +38,6 @@ class HistoryRequest2 : public GenerationHistory<A> {
   HRESULT visitHistoryNodeAddedTree(const util::JavaTime& time, const Item& item) override;
   HRESULT visitHistoryNodeRename(const util::JavaTime& time, const std::wstring& oldPath, const Item& item,
                                  bool fromFuture) override;
-
-  // Every item shows the spec it had at the time of its change, so every
-  // rename maps the newer spec back to the older one.
-  bool isInFuture(const util::JavaTime& time) override;
 
   // Takes the user, comment and version number of the entry, then decodes it.
   HRESULT getItemFromParentAndActionAndCall(const Version& version, const Item& item, std::wstring action,
@@ -58,6 +58,7 @@ class HistoryRequest2 : public GenerationHistory<A> {
   std::wstring comment_;
   std::wstring user_;
   LONG versionNumber_ = -1;
+  std::set<std::tuple<std::int64_t, std::wstring, std::wstring, LONG>> written_;
 };
 
 extern template class HistoryRequest2<ssapi::Automation60>;

@@ -4,6 +4,8 @@
 
 #include <fmt/xchar.h>
 
+#include "navigation/name_case.h"
+
 namespace history {
 
 Histroy2Vss6::Histroy2Vss6(output::OutputChannels& channels, util::JavaTime from, util::JavaTime to)
@@ -35,24 +37,27 @@ HRESULT Histroy2Vss6::reportChildChanges(const Item& item, const util::JavaTime&
     return hr;
   }
 
-  for (const auto& [spec, child] : added) {
-    if (logging::isDebugEnabled())
-      log_.debug(L"Found new node: " + spec + L" Resolved: " + renames().mapPath(spec));
+  // In spec order, as SourceSafe's own tools list them.
+  std::map<std::wstring, const Child*> addedBySpec;
+  for (const auto& entry : added) addedBySpec[entry.second.spec] = &entry.second;
+  for (const auto& [spec, child] : addedBySpec) {
+    if (logging::isDebugEnabled()) log_.debug(L"Found new node: " + spec + L" Resolved: " + spec);
     LONG number = 0;
-    hr = child->get_VersionNumber(&number);
-    if (FAILED(hr)) log_.error(child, L"Failed to get_VersionNumber", hr);
+    hr = child->item->get_VersionNumber(&number);
+    if (FAILED(hr)) log_.error(child->item, L"Failed to get_VersionNumber", hr);
     // A project with no history of its own yet arrived with everything in
     // it; one with older versions (moved, shared or brought back) is one node.
-    if (navigation::isProject<A>(child) && (FAILED(hr) || number <= 1)) {
-      visitHistoryNodeAddedTree(time, child);
+    if (navigation::isProject<A>(child->item) && (FAILED(hr) || number <= 1)) {
+      visitHistoryNodeAddedTree(time, child->item);
     } else {
-      visitHistoryNodeAdded(false, time, child);
+      visitHistoryNodeAdded(false, time, child->item);
     }
   }
-  for (const auto& [spec, child] : removed) {
-    if (logging::isDebugEnabled())
-      log_.debug(L"Found removed node: " + spec + L" Resolved: " + renames().mapPath(spec));
-    visitHistoryNodeRemove(time, child, fromFuture);
+  std::map<std::wstring, const Child*> removedBySpec;
+  for (const auto& entry : removed) removedBySpec[entry.second.spec] = &entry.second;
+  for (const auto& [spec, child] : removedBySpec) {
+    if (logging::isDebugEnabled()) log_.debug(L"Found removed node: " + spec + L" Resolved: " + spec);
+    reportRemoved(item, *child, time, fromFuture);
   }
 
   if (added.empty() && removed.empty()) {
@@ -62,6 +67,23 @@ HRESULT Histroy2Vss6::reportChildChanges(const Item& item, const util::JavaTime&
     visitHistoryNodeAddedTree(time, item);
   }
   return S_OK;
+}
+
+void Histroy2Vss6::reportRemoved(const Item& project, const Child& before, const util::JavaTime& time,
+                                 bool fromFuture) {
+  std::wstring name;
+  if (FAILED(before.item->get_Name(&name))) name = before.spec.substr(before.spec.find_last_of(L'/') + 1);
+  // Deleted: the entry is still there, with the version it was deleted at.
+  Item deleted = namedChild(project, name, true);
+  bool isDeleted = false;
+  if (deleted) navigation::getDeleted<A>(log_, deleted, &isDeleted);
+  if (deleted && isDeleted) {
+    visitHistoryNodeRemove(time, deleted, fromFuture);
+    return;
+  }
+  std::wstring spec;
+  if (FAILED(navigation::getSpec<A>(project, &spec))) return;
+  visitHistoryNodeRemoveEx(time, navigation::isProject<A>(before.item), navigation::childSpec(spec, name), fromFuture);
 }
 
 HRESULT Histroy2Vss6::diffChildren(const Item& item, ChildMap* added, ChildMap* removed) {
@@ -97,8 +119,8 @@ HRESULT Histroy2Vss6::diffChildren(const Item& item, ChildMap* added, ChildMap* 
   std::vector<std::wstring> before;
   before.reserve(removed->size());
   for (const auto& entry : *removed) before.push_back(entry.first);
-  for (const std::wstring& spec : before) {
-    if (added->erase(spec) > 0) removed->erase(spec);
+  for (const std::wstring& name : before) {
+    if (added->erase(name) > 0) removed->erase(name);
   }
   if (logging::isDebugEnabled())
     log_.debug(item, fmt::format(L"Items added {}, deleted {}", added->size(), removed->size()));
@@ -127,12 +149,13 @@ HRESULT Histroy2Vss6::loadChildren(const Item& item, ChildMap* children) {
       continue;
     }
     std::wstring spec;
-    if (FAILED(navigation::getSpec<A>(child, &spec))) continue;
+    std::wstring name;
+    if (FAILED(navigation::getSpec<A>(child, &spec)) || FAILED(child->get_Name(&name))) continue;
     // Asked through the object, so a request that judges deletion its own
     // way is heard here too.
     bool deleted = false;
     if (SUCCEEDED(getIsDeleted(child, &deleted)) && deleted) continue;
-    (*children)[spec] = child;
+    (*children)[navigation::lowerCaseName(name)] = {spec, child};
   }
   if (logging::isDebugEnabled()) log_.debug(fmt::format(L"Found {} items", children->size()));
   return S_OK;

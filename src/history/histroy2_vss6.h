@@ -28,12 +28,22 @@ class Histroy2Vss6 : public History2<ssapi::Automation60> {
                              const std::wstring& name, bool fromFuture) override;
 
  private:
-  // Children by spec, ordered by plain code-unit comparison.
-  using ChildMap = std::map<std::wstring, Item>;
+  // A child of the project at one of its versions.
+  struct Child {
+    std::wstring spec;
+    Item item;
+  };
+  // Children by name without regard to letter case: the versions compared
+  // may name the project differently (it may have been renamed in between),
+  // so their specs cannot be compared.
+  using ChildMap = std::map<std::wstring, Child>;
 
   HRESULT reportChildChanges(const Item& item, const util::JavaTime& time, bool fromFuture);
   HRESULT diffChildren(const Item& item, ChildMap* added, ChildMap* removed);
   HRESULT loadChildren(const Item& item, ChildMap* children);
+  // A removed child as the entry left it: deleted in the project's version
+  // of the entry, or gone from it.
+  void reportRemoved(const Item& project, const Child& before, const util::JavaTime& time, bool fromFuture);
 
   navigation::ItemLogger<A> log_;
 };

@@ -41,10 +41,9 @@ HRESULT getSpec(const ItemPtr<A>& item, std::wstring* spec) {
   return hr;
 }
 
-// The version just before the one the item stands for. Only the 6.0
-// changed-file detection needs it; the 2005 one reads the item's own version.
+// The version just before the one the item stands for: for a project, the
+// project as it stood before the change its version records.
 template <class A>
-  requires(!A::kIs2005)
 HRESULT getPrevVersion(const ItemPtr<A>& item, ItemPtr<A>* previous) {
   const ItemLogger<A>& log = utilLog<A>();
   LONG number = 0;

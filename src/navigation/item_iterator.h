@@ -8,7 +8,7 @@
 
 #include "navigation/item_helpers.h"
 #include "navigation/loggers.h"
-#include "util/path_under.h"
+#include "navigation/name_case.h"
 
 namespace navigation {
 
@@ -94,8 +94,9 @@ HRESULT GetItemIterator(const ItemPtr<A>& item, VARIANT_BOOL includeDeleted, VSS
   return detail::fillItemIterator<A>(item, *children, iterator);
 }
 
-// The places where the item lives that lie at or below the path. A link
-// whose spec cannot be read cannot be shown to lie there and is left out.
+// The places where the item lives that lie at or below the path (letter case
+// ignored, as in SourceSafe's names). A link whose spec cannot be read cannot
+// be shown to lie there and is left out.
 template <class A>
 HRESULT GetLinksIterator(const std::wstring& path, const ItemPtr<A>& item, VSSItemIterator<A>& iterator) {
   const ItemLogger<A>& log = itemIteratorLog<A>();
@@ -117,7 +118,7 @@ HRESULT GetLinksIterator(const std::wstring& path, const ItemPtr<A>& item, VSSIt
     if (!link) return true;
     std::wstring spec;
     if (FAILED(getSpec<A>(link, &spec))) return true;
-    return !util::isPathUnder(spec, path);
+    return !isInsideProject(spec, path);
   });
   iterator.open();
   return S_OK;

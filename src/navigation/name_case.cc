@@ -41,4 +41,34 @@ bool sameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return a.size() == b.size() && lowerCaseName(a) == lowerCaseName(b);
 }
 
+namespace {
+
+std::size_t withoutTrailingSlashes(const std::wstring& text) {
+  std::size_t size = text.size();
+  while (size > 0 && text[size - 1] == L'/') --size;
+  return size;
+}
+
+}  // namespace
+
+bool isInsideProject(const std::wstring& spec, const std::wstring& project) {
+  const std::size_t base = withoutTrailingSlashes(project);
+  const std::size_t length = withoutTrailingSlashes(spec);
+  if (length < base) return false;
+  if (lowerCaseName(spec.substr(0, base)) != lowerCaseName(project.substr(0, base))) return false;
+  return length == base || spec[base] == L'/';
+}
+
+std::wstring pathInsideProject(const std::wstring& spec, const std::wstring& project) {
+  if (!isInsideProject(spec, project)) return L"";
+  const std::size_t base = withoutTrailingSlashes(project);
+  const std::size_t length = withoutTrailingSlashes(spec);
+  return length <= base + 1 ? L"" : spec.substr(base + 1, length - base - 1);
+}
+
+std::wstring childSpec(const std::wstring& project, const std::wstring& name) {
+  if (!project.empty() && project.back() == L'/') return project + name;
+  return project + L"/" + name;
+}
+
 }  // namespace navigation

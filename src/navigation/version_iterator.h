@@ -75,7 +75,7 @@ HRESULT versionedItemByNumber(const ItemPtr<A>& item, LONG ownNumber, typename A
 // Appends the versions of the item, newest first, down to the (olderLimit+1)th
 // version older than the time: older versions cannot answer any question
 // about the time, and a long history need not be read to its start.
-// Versions that SourceSafe reports under another path are left out.
+// Versions that SourceSafe reports under no path at all are left out.
 template <class A>
 HRESULT GetVersionIterator(const ItemPtr<A>& item, const util::JavaTime& time, VSSVersionIterator<A>& iterator,
                            int olderLimit) {
@@ -83,7 +83,6 @@ HRESULT GetVersionIterator(const ItemPtr<A>& item, const util::JavaTime& time, V
   std::wstring spec;
   HRESULT hr = getSpec<A>(item, &spec);
   if (FAILED(hr)) return hr;
-  spec = lowerCaseName(std::move(spec));
 
   const LONG flags = isFile<A>(item) ? ssapi::VSSFLAG_RECURSNO : ssapi::VSSFLAG_RECURSNO | ssapi::VSSFLAG_HISTIGNOREFILES;
   ComPtr<typename A::Versions> versions;
@@ -144,10 +143,13 @@ HRESULT GetVersionIterator(const ItemPtr<A>& item, const util::JavaTime& time, V
       continue;
     }
 
+    // A version names the item where it stood when the version was made,
+    // which a rename or move since has changed; only a version that names
+    // no place at all cannot be the item's.
     std::wstring versionedSpec;
     if (FAILED(getSpec<A>(versioned, &versionedSpec))) continue;
     versionedSpec = lowerCaseName(std::move(versionedSpec));
-    if (versionedSpec != spec) {
+    if (versionedSpec.empty()) {
       log.error(item, L"Item has different versioned item path: " + versionedSpec + L" skipped.");
       log.error(L"Action: " + record.action);
       continue;

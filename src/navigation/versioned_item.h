@@ -5,28 +5,23 @@
 
 namespace navigation {
 
-// The item of the newest version not later than the time. Without such a
-// version the answer is the item itself: callers would rather go on with
-// today's item than stop.
+// The item as it stood at the time, asked of SourceSafe by date: the version
+// current then, and everything reached from it (children, parent, links) as
+// it stood then. An item that did not exist yet at the time has no such
+// version: the call fails (ESS_VS_VERS_NOT_FOUND from SourceSafe) and hands
+// out nothing, so that nobody takes today's item for the one of the past.
 template <class A>
 HRESULT getVersionedItemToTime(const ItemPtr<A>& item, const util::JavaTime& time, ItemPtr<A>* out) {
   const ItemLogger<A>& log = utilLog<A>();
-  VSSVersionIterator<A> versions;
-  if (FAILED(GetVersionIterator<A>(item, time, versions, 1))) {
-    log.error(item, L"Failed to create VSSVersionIterator");
-  } else {
-    for (const LightVSSVersion<A>& record : versions.records()) {
-      if (record.time.isLessOrEqual(time)) {
-        *out = record.item;
-        return S_OK;
-      }
-    }
+  ItemPtr<A> timed;
+  HRESULT hr = item ? item->get_Version(Variant::fromDate(time.asOfDate()), timed.put()) : E_POINTER;
+  if (SUCCEEDED(hr) && !timed) hr = E_FAIL;
+  if (FAILED(hr)) {
+    log.error(L"Failed to find versioned item to time " + time.toMillisText());
+    return hr;
   }
-  log.error(L"Failed to find versioned item to time " + time.toMillisText());
-  ItemPtr<A> self;
-  HRESULT hr = item.queryInterface(&self);
-  if (SUCCEEDED(hr)) *out = std::move(self);
-  return hr;
+  *out = std::move(timed);
+  return S_OK;
 }
 
 }  // namespace navigation

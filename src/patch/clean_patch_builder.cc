@@ -29,6 +29,13 @@ HRESULT CleanPatchBuilder<A>::run(Database& database, const std::wstring& path) 
   }
   navigation::ItemPtr<A> item;
   hr = navigation::getVersionedItemToTime<A>(found, to_, &item);
+  if (hr == ssapi::ESS_VS_VERS_NOT_FOUND) {
+    // Not there yet at that time: the project as it stood then is nothing,
+    // which the receiver gets by removing everything.
+    log_.info(found, L"Item did not exist at that time");
+    patchFile_.deleteDir(L"");
+    return S_OK;
+  }
   if (FAILED(hr)) {
     log_.error(L"Failed to cast root item to version", hr);
     return hr;
@@ -58,7 +65,8 @@ HRESULT CleanPatchBuilder<A>::run(Database& database, const std::wstring& path) 
   patchFile_.deleteDir(L"");
   std::wstring rootSpec;
   if (FAILED(item->get_Spec(&rootSpec))) rootSpec = path;
-  return LocalTreeWalker(patchFile_, lister_).walk(rootSpec + L"/", local);
+  // The root's spec "$/" already ends with the separator.
+  return LocalTreeWalker(patchFile_, lister_).walk(rootSpec.ends_with(L'/') ? rootSpec : rootSpec + L"/", local);
 }
 
 template class CleanPatchBuilder<ssapi::Automation60>;

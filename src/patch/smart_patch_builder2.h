@@ -2,22 +2,28 @@
 // into the project as it stood at "to", worked out from the change log.
 #pragma once
 
+#include <cstddef>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "history/generation_history.h"
 #include "patch/patch_builder_base.h"
 #include "patch/patch_file.h"
-#include "util/path_map.h"
 
 namespace patch {
 
-// A change-log loader: the walk runs from the newest change to the oldest,
-// and every visit is written at once. So the first visit that concerns a
-// path decides what the patch says about it; the PathMap records what was
-// written, and older visits that meet a recorded path (or a path inside a
-// deleted folder, or inside a folder whose whole content was written) are
-// skipped. Content comes from the item version the loader hands over, which
-// for the first visit of a path is its newest version in the window.
+// A change-log loader. The walk tells which items arrived or got new content
+// in the window; the patch itself is the difference between the project as
+// it stood at "from" and as it stood at "to", both read from SourceSafe as
+// of those times, so that applying it in document order to the first gives
+// the second however renames, moves, shares and pins mixed in the window:
+// first the removals, then folders and files, each folder before what it
+// holds. A file found at the same path at both times is written when it
+// shows another version, or when the walk saw an item arrive there or get
+// new content (a different file may show the same version number); a folder
+// the walk saw arrive is written with everything in it.
 template <class A>
 class SmartPatchBuilder2 : public history::GenerationHistory<A> {
  public:
@@ -30,16 +36,11 @@ class SmartPatchBuilder2 : public history::GenerationHistory<A> {
                      util::JavaTime to);
   ~SmartPatchBuilder2() override;
 
-  // The loader's run. A file whose download failed for good makes the
-  // command fail once the walk is done, even when an older entry added the
-  // same file (with older content): a CI server must not build from an
-  // incomplete patch that says it succeeded.
+  // The loader's run. A file whose download failed for good, or a folder
+  // that could not be listed, makes the command fail once the document is
+  // written: a CI server must not build from an incomplete patch that says
+  // it succeeded.
   HRESULT run(Database* database, const std::wstring& path);
-
-  using Base::getIsDeleted;
-  // The own deleted flag, as this builder understands it: deleted as of the
-  // time of the entry being decoded (see isDeletedAtEntryTime).
-  HRESULT getIsDeleted(const Item& item, bool* deleted) override;
 
  protected:
   HRESULT OnStart(const Item& item) override;
@@ -54,30 +55,40 @@ class SmartPatchBuilder2 : public history::GenerationHistory<A> {
                                  bool fromFuture) override;
   HRESULT visitHistoryNodeAddedFromShare(const Item& link, const util::JavaTime& time) override;
 
-  // Entries about an item that, with every link of it inside the project,
-  // is already gone are not decoded at all.
-  HRESULT getItemFromParentAndActionAndCall(const Version& version, const Item& item, std::wstring action,
-                                            const util::JavaTime& time, bool fromFuture) override;
-
-  // The time-aware deleted test at the entry's time. That test asks the own
-  // flag of the item through getIsDeleted again; the guard sends that inner
-  // question to the plain flag.
-  HRESULT isDeletedAtEntryTime(const Item& item, bool* deleted);
-
  private:
-  // Writes the folder and its whole current content, depth-first, and marks
-  // the folder covered.
-  HRESULT addFolderContents(const Item& item);
-  bool alreadyDeleted(const Item& item);
-  std::wstring mappedSpec(const std::wstring& spec) const { return this->renames().mapPath(spec); }
+  // The live tree of the project at one time: paths inside the project as
+  // spelled then, with the version each file showed.
+  struct Node {
+    std::wstring path;  // inside the project, "" for the project itself
+    bool folder = false;
+    LONG version = 0;
+    Item item;
+    std::vector<std::size_t> children;
+  };
+  struct Snapshot {
+    std::vector<Node> nodes;  // nodes[0] is the project itself, when it existed
+    std::unordered_map<std::wstring, std::size_t> byKey;  // by path in lower case
+    const Node* find(const std::wstring& path) const;
+  };
+
+  // Marks where the item stood at "to": its content is written even when the
+  // same path showed the same version number at "from".
+  HRESULT markArrived(const Item& item);
+  bool takeSnapshot(const Item& project, Snapshot* snapshot);
+  void snapshotChildren(const Item& folder, std::size_t index, Snapshot* snapshot);
+  void writeDifference();
+  void writeRemovals(const Snapshot& before, const Snapshot& after, std::size_t index);
+  void writeAdditions(const Snapshot& before, const Snapshot& after, std::size_t index, bool allNew,
+                      bool writeAllFiles);
+  std::wstring specOf(const std::wstring& path) const;
 
   PatchBuilderBase<A> patchBase_;
   PatchFile patchFile_;
-  util::PathMap pathMap_;
   navigation::ItemLogger<A> log_;
-  util::JavaTime entryTime_ = util::EPOCH;
-  bool inDeletedTest_ = false;
-  bool downloadFailed_ = false;
+  std::wstring prefix_;  // the project's spec the entries are written under
+  std::set<std::wstring> arrivedFiles_;    // paths at "to", lower case
+  std::set<std::wstring> arrivedFolders_;  // the same; everything in them is written
+  bool failed_ = false;
 };
 
 extern template class SmartPatchBuilder2<ssapi::Automation60>;

@@ -26,11 +26,22 @@ HRESULT TreeBasedCleanPatchBuilder<A>::run(Database& database, const std::wstrin
   }
   ItemPtr item;
   hr = navigation::getVersionedItemToTime<A>(found, to_, &item);
+  if (hr == ssapi::ESS_VS_VERS_NOT_FOUND) {
+    // Not there yet at that time: the project as it stood then is nothing.
+    log_.info(found, L"Item did not exist at that time");
+    return S_OK;
+  }
   if (FAILED(hr)) {
     log_.error(L"Failed to cast root item to version", hr);
     return hr;
   }
   log_.info(item, L"Item found");
+  bool deleted = false;
+  navigation::getDeleted<A>(log_, item, &deleted);
+  if (deleted) {
+    log_.info(item, L"Item was deleted at that time");
+    return S_OK;
+  }
 
   FileList files;
   hr = collectFiles(item, files);

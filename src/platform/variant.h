@@ -34,6 +34,13 @@ class Variant {
   explicit Variant(IUnknown* object, VARTYPE type = VT_UNKNOWN) : vt(type), punkVal(object) {
     if (punkVal) punkVal->AddRef();
   }
+  // A date (VT_DATE); a factory, as a double would convert from numbers too readily.
+  static Variant fromDate(DATE value) {
+    Variant v;
+    v.vt = VT_DATE;
+    v.date = value;
+    return v;
+  }
   Variant(const Variant& other) { copyFrom(other); }
   Variant& operator=(const Variant& other) {
     if (this != &other) {

@@ -52,6 +52,46 @@ bool JavaTime::toLocalDateTime(platform::SystemTime* local) const {
   return platform::variantTimeToSystemTime(date_, &utc) && platform::utcToLocal(utc, local);
 }
 
+namespace {
+
+// Calendar fields of a UTC second; false far outside any calendar year.
+bool utcSecondFields(std::int64_t second, platform::SystemTime* fields) {
+  constexpr std::int64_t kLimit = 1000000000000;  // about 31,700 years either way
+  if (second > kLimit || second < -kLimit) return false;
+  std::int64_t days = second / 86400;
+  std::int64_t rest = second % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  platform::civilFromDays(days, fields);
+  fields->hour = static_cast<int>(rest / 3600);
+  fields->minute = static_cast<int>(rest / 60 % 60);
+  fields->second = static_cast<int>(rest % 60);
+  fields->milliseconds = 0;
+  return true;
+}
+
+}  // namespace
+
+DATE JavaTime::asOfDate() const {
+  std::int64_t second = millis_ / 1000 - (millis_ % 1000 < 0 ? 1 : 0);
+  platform::SystemTime fields;
+  DATE utcDate = 0;
+  // The next second may be reported a millisecond early, at this very time.
+  if (utcSecondFields(second + 1, &fields) &&
+      platform::systemTimeToVariantTime(fields, &utcDate) && fromUtcDate(utcDate).millis_ <= millis_) {
+    ++second;
+  }
+  platform::SystemTime local;
+  DATE date = 0;
+  if (utcSecondFields(second, &fields) && platform::utcToLocal(fields, &local) &&
+      platform::systemTimeToVariantTime(local, &date)) {
+    return date;
+  }
+  return millis_ > 0 ? platform::kMaxOleDate + 2 : platform::kMinOleDate - 2;
+}
+
 std::wstring JavaTime::toMillisText() const { return fmt::format(L"{}", millis_); }
 
 std::wstring JavaTime::toText() const { return formatDate(date_, millis_ == 0 ? L"%d.%m.%Y" : kDateTimeFormat); }

@@ -43,6 +43,14 @@ class JavaTime {
   // has no calendar fields or the zone conversion fails.
   bool toLocalDateTime(platform::SystemTime* local) const;
 
+  // The local date that asks SourceSafe for everything made at or before
+  // this time: the last whole second whose changes the program reports at or
+  // before it (a change's time is its local date read back through
+  // fromLocalDate, which can come out one millisecond short of the second).
+  // A time beyond the calendar gives a date beyond it, one before it a date
+  // before it.
+  DATE asOfDate() const;
+
   bool isLess(const JavaTime& other) const { return millis_ < other.millis_; }
   bool isLessOrEqual(const JavaTime& other) const { return millis_ <= other.millis_; }
   bool isGreater(const JavaTime& other) const { return millis_ > other.millis_; }
