@@ -137,7 +137,7 @@ TEST_P(PatchCommandTest, DeletedFolderMasksOlderEntriesInsideIt) {
   EXPECT_EQ(result.exitCode, 0) << result.explain();
   EXPECT_TRUE(testsupport::wideTextEquals(
       result.xml, smartDocument(dateText(5), dateText(20),
-                                {addFile(L"$/p/a.txt", temp(0)), deleteDir(L"$/p/sub")})));
+                                {deleteDir(L"$/p/sub"), addFile(L"$/p/a.txt", temp(0))})));
   EXPECT_EQ(content(temp(0)), "a2");
   expectPatchTurnsFromIntoTo(result.xml, betweenMillis(5), betweenMillis(20));
 }
@@ -147,15 +147,13 @@ TEST_P(PatchCommandTest, RestoredFolderIsWrittenWhole) {
   db_.at(kBase + 12).restore(L"$/p/sub");
   auto result = run({"patch", "$/p", mask(), between(7), between(20)});
   EXPECT_EQ(result.exitCode, 0) << result.explain();
-  // The restore is an entry of $/p, which is written whole: itself, then its
-  // content depth-first.
+  // The restored folder comes with its content, folder first.
   EXPECT_TRUE(testsupport::wideTextEquals(
       result.xml, smartDocument(dateText(7), dateText(20),
-                                {addDir(L"$/p"), addFile(L"$/p/a.txt", temp(0)), addDir(L"$/p/sub"),
-                                 addFile(L"$/p/sub/s.txt", temp(1)), addFile(L"$/p/sub/t.txt", temp(2))})));
-  EXPECT_EQ(content(temp(0)), "a1");
-  EXPECT_EQ(content(temp(1)), "s1");
-  EXPECT_EQ(content(temp(2)), "t1");
+                                {addDir(L"$/p/sub"), addFile(L"$/p/sub/s.txt", temp(0)),
+                                 addFile(L"$/p/sub/t.txt", temp(1))})));
+  EXPECT_EQ(content(temp(0)), "s1");
+  EXPECT_EQ(content(temp(1)), "t1");
   expectPatchTurnsFromIntoTo(result.xml, betweenMillis(7), betweenMillis(20));
 }
 
@@ -168,10 +166,10 @@ TEST_P(PatchCommandTest, RenameIsDeleteOfTheOldNameThenAddOfTheNew) {
   EXPECT_TRUE(testsupport::wideTextEquals(
       result.xml,
       smartDocument(dateText(5), dateText(20),
-                    {deleteDir(L"$/p/sub"), addDir(L"$/p/folder"), addFile(L"$/p/folder/s.txt", temp(0)),
-                     addFile(L"$/p/folder/t.txt", temp(1)), deleteFile(L"$/p/a.txt"),
-                     addFile(L"$/p/c.txt", temp(2))})));
-  EXPECT_EQ(content(temp(2)), "a2");
+                    {deleteFile(L"$/p/a.txt"), deleteDir(L"$/p/sub"), addFile(L"$/p/c.txt", temp(0)),
+                     addDir(L"$/p/folder"), addFile(L"$/p/folder/s.txt", temp(1)),
+                     addFile(L"$/p/folder/t.txt", temp(2))})));
+  EXPECT_EQ(content(temp(0)), "a2");
   expectPatchTurnsFromIntoTo(result.xml, betweenMillis(5), betweenMillis(20));
 }
 
@@ -211,9 +209,9 @@ TEST_P(PatchCommandTest, TwoFailedDownloadsThenSuccessShiftTheNumbering) {
   EXPECT_EQ(result.exitCode, 0) << result.explain();
   EXPECT_TRUE(testsupport::wideTextEquals(
       result.xml, smartDocument(dateText(5), dateText(20),
-                                {addFile(L"$/p/sub/s.txt", temp(2)), addFile(L"$/p/a.txt", temp(3))})));
-  EXPECT_EQ(content(temp(2)), "s2");
-  EXPECT_EQ(content(temp(3)), "a2");
+                                {addFile(L"$/p/a.txt", temp(0)), addFile(L"$/p/sub/s.txt", temp(3))})));
+  EXPECT_EQ(content(temp(0)), "a2");
+  EXPECT_EQ(content(temp(3)), "s2");
 }
 
 // After five failed attempts the file is left out, the other entries are
@@ -224,8 +222,8 @@ TEST_P(PatchCommandTest, FileThatCannotBeDownloadedFailsTheCommand) {
   auto result = run({"patch", "$/p", mask(), between(5), between(20)}, {.faults = "Get $/p/a.txt times=forever\n"});
   EXPECT_EQ(result.exitCode, kFailed);
   EXPECT_TRUE(testsupport::wideTextEquals(
-      result.xml, smartDocument(dateText(5), dateText(20), {addFile(L"$/p/sub/s.txt", temp(10))})));
-  EXPECT_EQ(content(temp(10)), "s2");
+      result.xml, smartDocument(dateText(5), dateText(20), {addFile(L"$/p/sub/s.txt", temp(5))})));
+  EXPECT_EQ(content(temp(5)), "s2");
   EXPECT_EQ(result.errors, L"");
 }
 
@@ -326,17 +324,18 @@ void rootScenario(ssapi::DatabaseBuilder& db) {
   db.at(kBase + 6).createProject(L"$/q");
 }
 
-TEST_P(PatchCommandTest, Patch2OfTheRootDoublesTheSlash) {
+// The root's spec ends with its "/": its children are "$/p", never "$//p".
+TEST_P(PatchCommandTest, Patch2OfTheRootJoinsWithOneSlash) {
   rootScenario(db_);
   auto result = run({"patch2", "$/", mask()});
   EXPECT_EQ(result.exitCode, 0) << result.explain();
   const std::wstring d = temp(0);
   EXPECT_TRUE(testsupport::wideTextEquals(
-      result.xml, patchDocument({deleteDir(L""), addDir(L"$//p"), addDir(L"$//q"),
-                                 addFile(L"$//p/a.txt", d + L"/p/a.txt"), addDir(L"$//p/sub"),
-                                 addFile(L"$//p/z.txt", d + L"/p/z.txt"),
-                                 addFile(L"$//p/sub/s.txt", d + L"/p/sub/s.txt"),
-                                 addFile(L"$//p/sub/t.txt", d + L"/p/sub/t.txt")})));
+      result.xml, patchDocument({deleteDir(L""), addDir(L"$/p"), addDir(L"$/q"),
+                                 addFile(L"$/p/a.txt", d + L"/p/a.txt"), addDir(L"$/p/sub"),
+                                 addFile(L"$/p/z.txt", d + L"/p/z.txt"),
+                                 addFile(L"$/p/sub/s.txt", d + L"/p/sub/s.txt"),
+                                 addFile(L"$/p/sub/t.txt", d + L"/p/sub/t.txt")})));
 }
 
 // --- patch3: a walk over the item tree ---

@@ -49,7 +49,7 @@ struct Node {
   std::wstring spec;
   bool project = false;
   bool deleted = false;  // its entry, or the entry of a project above it, is deleted
-  bool renamed = false;  // it, or a project above it, was renamed at some time
+  bool renamed = false;  // it, or a project above it, was renamed, moved or shared at some time
   std::string physical;
   std::string parent;  // physical name of the project holding the entry, "" for $/
   std::int32_t pinnedVersion = 0;
@@ -62,6 +62,7 @@ struct Facts {
   std::vector<Node> tree;                 // pre-order from $/, deleted entries included
   std::set<std::uint32_t> recordTimes;
   std::set<std::pair<std::uint32_t, std::int32_t>> checkIns;  // time, version
+  std::set<std::uint32_t> pinTimes;  // of shares, pins and unpins: what a place shows changes
   std::set<std::wstring> users;                               // of the records
 
   const ItemFile& item(const std::string& physical) const { return items.at(physical); }
@@ -129,7 +130,10 @@ std::unique_ptr<Facts> gather(const RealDatabase& database) {
       facts->recordTimes.insert(record.time);
       facts->users.insert(facts->files->decode(record.user));
       if (record.action == ActionCode::kCheckIn) facts->checkIns.insert({record.time, record.version});
-      if (record.action == ActionCode::kRenameFile || record.action == ActionCode::kRenameProject)
+      if (record.action == ActionCode::kShareFile) facts->pinTimes.insert(record.time);
+      // Renamed, or moved (a project) or shared (a file) from where it stood before.
+      if (record.action == ActionCode::kRenameFile || record.action == ActionCode::kRenameProject ||
+          record.action == ActionCode::kMoveFrom || record.action == ActionCode::kShareFile)
         renamed.insert(record.physical);
     }
   }
@@ -396,19 +400,19 @@ TEST_P(RealDatabaseRunTest, HistoryOfTheRootListsTheRecordedChanges) {
     EXPECT_EQ(item.rdate, dateText(seconds));
     if (item.action == L"Changed") {
       EXPECT_TRUE(
-          facts_->checkIns.count({static_cast<std::uint32_t>(seconds), static_cast<std::int32_t>(item.version)}))
-          << "no check-in of version " << item.version << " at " << seconds;
+          facts_->checkIns.count({static_cast<std::uint32_t>(seconds), static_cast<std::int32_t>(item.version)}) ||
+          facts_->pinTimes.count(static_cast<std::uint32_t>(seconds)))
+          << "no check-in of version " << item.version << " nor pin at " << seconds;
     }
     seen.insert({item.type, item.file, item.action, item.version});
   }
 
-  // What the item files prove must be there, for every item never renamed
-  // (a renamed one is listed under its older names too): its creation, also
-  // when its entry is deleted now; for live items, their addition to the
-  // project holding them when that project recorded one (a share records a
-  // share instead), and each check-in of a file twice, once as one of its
-  // links inside $/ and once for itself; and one "Deleted" item for each
-  // deletion any project recorded.
+  // What the item files prove must be there, for every item that always stood
+  // where it stands (a renamed, moved or shared one is listed under the names
+  // it had then): its creation, once (the
+  // project's record of the addition is the same change), also when its
+  // entry is deleted now; each check-in of a live file, once for its place;
+  // and one "Deleted" item for each deletion any project recorded.
   std::map<Key, std::size_t> required;
   auto expect = [&](const wchar_t* type, const std::wstring& spec, const wchar_t* action, std::int64_t version,
                     std::size_t times) {
@@ -424,31 +428,13 @@ TEST_P(RealDatabaseRunTest, HistoryOfTheRootListsTheRecordedChanges) {
       }
     }
     expect(type, node.spec, L"Added", 1, 1);
-    if (!node.deleted && !node.parent.empty()) {
-      for (const auto& record : facts_->item(node.parent).history) {
-        if ((record.action != ActionCode::kAddFile && record.action != ActionCode::kAddProject) ||
-            record.physical != node.physical)
-          continue;
-        // 2005 names the child at its first version; 6.0 finds it new among
-        // the children of the project's version and takes it as that version
-        // shows it: as it stood then, or as it is now when that version is
-        // the project's newest (which stands until the project changes again).
-        const ItemFile& parent = facts_->item(node.parent);
-        std::int32_t version = 1;
-        if (generation() == Generation::kVss60) {
-          version = record.version == parent.header.lastVersion ? facts_->item(node.physical).header.lastVersion
-                                                                : facts_->versionAt(node.physical, record.time);
-        }
-        expect(type, node.spec, L"Added", version, 1);
-      }
-    }
     // A check-in of a file whose entry is deleted now is listed only when
     // it came before the deletion, which the entry does not tell.
     if (node.project || node.deleted) continue;
     for (const auto& record : facts_->item(node.physical).history) {
       if (record.action != ActionCode::kCheckIn) continue;
       if (node.pinnedVersion && record.version > node.pinnedVersion) continue;
-      expect(L"File", node.spec, L"Changed", record.version, 2);
+      expect(L"File", node.spec, L"Changed", record.version, 1);
     }
   }
   std::size_t expected = deletions;

@@ -150,7 +150,8 @@ TYPED_TEST(GetRequestTest, FailedDownloadIsLoggedWithTheItem) {
 }
 
 TYPED_TEST(GetRequestTest, FailedVersionLookupFailsWithoutLogLine) {
-  this->builder_.faults().fail(L"get_Version", L"$/p/a.txt").forever();
+  // The first lookup is the path's, as of the time; the second the version's.
+  this->builder_.faults().fail(L"get_Version", L"$/p/a.txt").fromCall(2).forever();
   Capture capture;
   EXPECT_EQ(this->byVersion(L"$/p/a.txt", util::FAR_FUTURE, 2), E_FAIL);
   EXPECT_EQ(capture.errors(), L"");

@@ -1,5 +1,6 @@
-// The decoding of action texts: which operation each keyword reaches inside
-// and after the window, and the parsing of rename and move texts.
+// The decoding of action texts: which operation each keyword reaches, which
+// entries concern the requested project at all, and the parsing of rename
+// and move texts.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -27,6 +28,11 @@ class DecodingTest : public ::testing::Test {
     version_ = histtest::newestVersion<A>(project_);
   }
 
+  HRESULT decode(RecordingLoader<A>& loader, const std::wstring& action, bool fromFuture = false,
+                 const std::wstring& requested = L"$/") {
+    return loader.decodeInWalk(database_.get(), requested, version_, project_, action, fromFuture);
+  }
+
   ssapi::DatabaseBuilder builder_;
   ComPtr<typename A::Database> database_;
   histtest::ItemPtr<A> project_;
@@ -41,7 +47,8 @@ TYPED_TEST(DecodingTest, KeywordsReachTheirOperations) {
     HRESULT status;
     std::vector<std::wstring> calls;
   } rows[] = {
-      {L"Added a.txt", false, S_OK, {L"onAdded $/p[3] 'a.txt'"}},
+      // A new child's own first version reports it.
+      {L"Added a.txt", false, S_OK, {}},
       {L"Recovered   $sub ", false, S_OK, {L"onAdded $/p[3] '$sub'"}},
       {L"Added a.txt", true, S_OK, {}},
       {L"Recovered $sub", true, S_OK, {}},
@@ -51,25 +58,29 @@ TYPED_TEST(DecodingTest, KeywordsReachTheirOperations) {
       {L"Purged x.txt", true, S_OK, {}},
       {L"Checked in $/p", false, S_OK, {L"onCheckedIn $/p[3]"}},
       {L"Checkedout", false, S_OK, {L"onCheckedIn $/p[3]"}},  // no blank needed after a keyword
+      {L"Rollback to version 2", false, S_OK, {L"onCheckedIn $/p[3]"}},
       {L"Checked in $/p", true, S_OK, {}},
       {L"Created $p", false, S_OK, {L"added $/p[3]"}},
-      {L"Branched at version 2", false, S_OK, {L"added $/p[3]"}},
-      {L"Branched a.txt", false, S_OK, {L"added $/p[3]"}},
+      // A project's record of a branch: the new file's own version reports it.
+      {L"Branched a.txt", false, S_OK, {}},
       {L"Created $p", true, E_FAIL, {}},
-      {L"Branched at version 2", true, E_FAIL, {}},
       {L"Shared  $/lib/x.txt", false, S_OK, {L"onShared $/p[3] '$/lib/x.txt'"}},
       {L"Shared $/lib/x.txt", true, S_OK, {}},
-      {L"Restored $old", false, S_OK, {L"tree $/p[3]"}},
+      {L"Restored $old", false, E_FAIL, {}},  // no child named old
+      {L"Restored a.txt", false, S_OK, {L"tree $/p/a.txt[1]"}},
       {L"Restored $old", true, E_FAIL, {}},
       {L"Destroyed $sub", false, S_OK, {L"onDestroyed $/p[3] '$sub'"}},
       {L"Destroyedx.txt", false, S_OK, {L"onDestroyed $/p[3] 'x.txt'"}},
       {L"Destroyed $sub", true, S_OK, {}},
       {L"Deleted a.txt", false, S_OK, {L"onDeleted $/p[3] 'a.txt'"}},
       {L"Deleted a.txt", true, S_OK, {}},
+      {L"Pinned a.txt to version 1", false, S_OK, {L"changed $/p/a.txt[1]"}},
+      {L"Unpinned a.txt", false, S_OK, {L"changed $/p/a.txt[1]"}},
+      {L"Archived $old", false, S_OK, {L"removeEx $/p/old folder"}},
+      {L"Archived a.txt", false, S_OK, {L"removeEx $/p/a.txt file"}},
+      {L"Archived versions of a.txt", false, S_OK, {}},
       {L"checked in $/p", false, E_FAIL, {}},
-      {L"Pinned a.txt to version 1", false, E_FAIL, {}},
-      {L"Archived $old", false, E_FAIL, {}},
-      {L"Moved $x from $/y", false, E_FAIL, {}},  // a move text without " to " names nothing
+      {L"Moved $x from $/y", false, E_FAIL, {}},  // the other side does not end in the moved name
       {L"", false, E_FAIL, {}},
   };
   for (const Row& row : rows) {
@@ -77,9 +88,23 @@ TYPED_TEST(DecodingTest, KeywordsReachTheirOperations) {
     Capture capture;
     RecordingLoader<TypeParam> loader;
     loader.interceptHandlers = true;
-    EXPECT_EQ(loader.decode(this->version_, this->project_, row.action, row.fromFuture), row.status);
-    EXPECT_EQ(loader.calls, row.calls);
-    EXPECT_THAT(loader.renames().renames(), IsEmpty());
+    EXPECT_EQ(this->decode(loader, row.action, row.fromFuture), row.status);
+    EXPECT_EQ(loader.decoded, row.calls);
+  }
+}
+
+// A project's records concern the request only while the project lay inside
+// the requested one, live.
+TYPED_TEST(DecodingTest, EntriesOfAProjectOutsideTheRequestedOneAreLeftAlone) {
+  this->builder_.createProject(L"$/other");
+  this->database_ = histtest::openDatabase<TypeParam>(this->builder_);
+  for (const wchar_t* action : {L"Deleted a.txt", L"Created $p", L"Checked in $/p", L"Renamed a.txt to b.txt"}) {
+    SCOPED_TRACE(narrow(action));
+    Capture capture;
+    RecordingLoader<TypeParam> loader;
+    loader.interceptHandlers = true;
+    EXPECT_EQ(this->decode(loader, action, false, L"$/other"), S_OK);
+    EXPECT_THAT(loader.decoded, IsEmpty());
   }
 }
 
@@ -98,13 +123,13 @@ TYPED_TEST(DecodingTest, AnUnexpectedActionIsLoggedWithItsFutureFlag) {
     Capture capture;
     RecordingLoader<TypeParam> loader;
     loader.interceptHandlers = true;
-    EXPECT_EQ(loader.decode(this->version_, this->project_, row.action, row.fromFuture), E_FAIL);
-    EXPECT_THAT(capture.lines(), ElementsAre(row.line));
+    EXPECT_EQ(this->decode(loader, row.action, row.fromFuture), E_FAIL);
+    EXPECT_THAT(capture.lines(), Contains(row.line));
   }
 }
 
 // "Renamed p to q to r": the first split whose right-hand name is a child of
-// the project wins.
+// the project wins; the old path is the project's spec then plus the name.
 TYPED_TEST(DecodingTest, RenameTriesEachSplitUntilTheNewNameIsAChild) {
   ssapi::DatabaseBuilder builder;
   builder.at(1000000000).createProject(L"$/p");
@@ -115,14 +140,11 @@ TYPED_TEST(DecodingTest, RenameTriesEachSplitUntilTheNewNameIsAChild) {
 
   Capture capture(logging::kDebug);
   RecordingLoader<TypeParam> loader;
-  EXPECT_EQ(loader.decode(this->version_, project, L"Renamed p to q to r", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"rename $/p/p to q -> $/p/r[1]"));
-  // Inside the window the older spec maps forward to the newer one.
-  EXPECT_EQ(loader.renames().mapPath(L"$/p/p to q/x"), L"$/p/r/x");
+  EXPECT_EQ(loader.decodeInWalk(database.get(), L"$/", this->version_, project, L"Renamed p to q to r", false), S_OK);
+  EXPECT_THAT(loader.decoded, ElementsAre(L"rename $/p/p to q -> $/p/r[1]"));
   const std::vector<std::wstring> lines = capture.lines();
   EXPECT_THAT(lines, Contains(L"History2 Debug - Parsed: p <to> q to r"));
-  EXPECT_THAT(lines, Contains(L"History2 Error - Nothing was found for q to r"));
-  EXPECT_THAT(lines, Contains(L"History2 Error - Failed to get toItem for path q to r, Error: 0x80004005 (-2147467259)"));
+  EXPECT_THAT(lines, Contains(L"History2 Error - Failed to get toItem for path q to r"));
   EXPECT_THAT(lines, Contains(L"History2 Debug - Parsed: p to q <to> r"));
   EXPECT_THAT(lines, Contains(L"History2 Debug - Renamed from $/p/r[=item] to $/p/p to q"));
 }
@@ -130,26 +152,41 @@ TYPED_TEST(DecodingTest, RenameTriesEachSplitUntilTheNewNameIsAChild) {
 TYPED_TEST(DecodingTest, RenameTakesTheFirstSplitWhenItsNewNameExists) {
   Capture capture;
   RecordingLoader<TypeParam> loader;
-  EXPECT_EQ(loader.decode(this->version_, this->project_, L"Renamed p to q to r", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"rename $/p/p -> $/p/q to r[1]"));
-  // Without Debug the failed attempts are not logged; nothing failed here anyway.
-  EXPECT_THAT(capture.lines(), IsEmpty());
+  EXPECT_EQ(this->decode(loader, L"Renamed p to q to r"), S_OK);
+  EXPECT_THAT(loader.decoded, ElementsAre(L"rename $/p/p -> $/p/q to r[1]"));
 }
 
 TYPED_TEST(DecodingTest, RenameWithADollarOnOneSideOnlyIsNoSplit) {
   Capture capture(logging::kDebug);
   RecordingLoader<TypeParam> loader;
-  EXPECT_EQ(loader.decode(this->version_, this->project_, L"Renamed $/x to y", false), E_FAIL);
-  EXPECT_THAT(loader.calls, IsEmpty());
-  EXPECT_THAT(capture.lines(), ElementsAre(L"History2 Debug - Parsed: $/x <to> y"));
+  EXPECT_EQ(this->decode(loader, L"Renamed $/x to y"), E_FAIL);
+  EXPECT_THAT(loader.decoded, IsEmpty());
+  EXPECT_THAT(capture.lines(), Contains(L"History2 Debug - Parsed: $/x <to> y"));
 }
 
 TYPED_TEST(DecodingTest, RenameWithoutAChildOfThatNameFails) {
   Capture capture;
   RecordingLoader<TypeParam> loader;
-  EXPECT_EQ(loader.decode(this->version_, this->project_, L"Renamed a.txt to gone.txt", false), E_FAIL);
-  EXPECT_THAT(loader.calls, IsEmpty());
-  EXPECT_THAT(loader.renames().renames(), IsEmpty());
+  EXPECT_EQ(this->decode(loader, L"Renamed a.txt to gone.txt"), E_FAIL);
+  EXPECT_THAT(loader.decoded, IsEmpty());
+}
+
+// Renaming a file renames its deleted places too; no live path changed there.
+TYPED_TEST(DecodingTest, RenameOfADeletedPlaceVisitsNothing) {
+  ssapi::DatabaseBuilder builder;
+  builder.at(1000000000).createProject(L"$/p").createProject(L"$/q");
+  builder.addFile(L"$/p/a.txt", "a").share(L"$/p/a.txt", L"$/q").remove(L"$/q/a.txt");
+  builder.rename(L"$/p/a.txt", L"b.txt");
+  auto database = histtest::openDatabase<TypeParam>(builder);
+  auto q = histtest::itemAt<TypeParam>(database, L"$/q");
+  auto entry = histtest::newestVersion<TypeParam>(q);
+  ComPtr<typename TypeParam::Item> then;
+  ASSERT_EQ(entry->get_VSSItem(then.put()), S_OK);
+
+  Capture capture;
+  RecordingLoader<TypeParam> loader;
+  EXPECT_EQ(loader.decodeInWalk(database.get(), L"$/", entry, then, L"Renamed a.txt to b.txt", false), S_OK);
+  EXPECT_THAT(loader.decoded, IsEmpty());
 }
 
 TYPED_TEST(DecodingTest, ProjectRenameKeepsTheDollarOffBothNames) {
@@ -162,31 +199,12 @@ TYPED_TEST(DecodingTest, ProjectRenameKeepsTheDollarOffBothNames) {
 
   Capture capture;
   RecordingLoader<TypeParam> loader;
-  EXPECT_EQ(loader.decode(this->version_, project, L"Renamed $sub to $sub2", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"rename $/p/sub -> $/p/sub2[1]"));
+  EXPECT_EQ(loader.decodeInWalk(database.get(), L"$/", this->version_, project, L"Renamed $sub to $sub2", false), S_OK);
+  EXPECT_THAT(loader.decoded, ElementsAre(L"rename $/p/sub -> $/p/sub2[1]"));
 }
 
-// After the window a rename calls no visitor; with the base isInFuture it
-// maps the newer spec back to the older one.
-TYPED_TEST(DecodingTest, RenameAfterTheWindowOnlyRecordsTheNamesBackwards) {
-  Capture capture;
-  RecordingLoader<TypeParam> loader(util::EPOCH, util::JavaTime::fromMillis(500));
-  EXPECT_EQ(loader.decode(this->version_, this->project_, L"Renamed p to q to r", true), S_OK);
-  EXPECT_THAT(loader.calls, IsEmpty());
-  EXPECT_EQ(loader.renames().mapPath(L"$/p/q to r"), L"$/p/p");
-}
-
-TYPED_TEST(DecodingTest, RenameAfterTheUpperBoundButNotMarkedFutureStillVisits) {
-  // The visitor depends on the entry's flag, the direction of the pair on
-  // isInFuture of the entry's time.
-  Capture capture;
-  RecordingLoader<TypeParam> loader(util::EPOCH, util::JavaTime::fromMillis(500));
-  EXPECT_EQ(loader.decode(this->version_, this->project_, L"Renamed p to q to r", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"rename $/p/p -> $/p/q to r[1]"));
-  EXPECT_EQ(loader.renames().mapPath(L"$/p/q to r"), L"$/p/p");
-}
-
-// Moves need the open database, so they are read through a whole walk.
+// A move is two entries: the project left reports a removal, the project
+// entered an arrival with everything in it; each only inside the request.
 template <class A>
 class MoveTest : public ::testing::Test {
  protected:
@@ -203,40 +221,31 @@ class MoveTest : public ::testing::Test {
 };
 TYPED_TEST_SUITE(MoveTest, histtest::Generations, histtest::GenerationName);
 
-TYPED_TEST(MoveTest, MoveInsideTheWindowVisitsButRecordsNoPair) {
+TYPED_TEST(MoveTest, TheProjectLeftSeesARemoval) {
   Capture capture(logging::kDebug);
   RecordingLoader<TypeParam> loader;
   loader.interceptHandlers = true;
   ASSERT_EQ(loader.run(this->database_.get(), L"$/p"), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"start $/p[3]", L"rename $/p/mv -> $/other/mv[1]", L"onAdded $/p[2] '$mv'",
+  EXPECT_THAT(loader.calls, ElementsAre(L"start $/p[3]", L"removeEx $/p/mv folder", L"added $/p/mv[1]",
                                         L"added $/p[1]", L"finish $/p[3]"));
-  EXPECT_THAT(loader.renames().renames(), IsEmpty());
   EXPECT_THAT(capture.lines(), Contains(L"History2 Debug - Moved from $/other/mv[=item] to $/p/mv"));
 }
 
-TYPED_TEST(MoveTest, MoveAfterTheWindowRecordsNewerToOlderAndVisitsNothing) {
+TYPED_TEST(MoveTest, TheProjectEnteredSeesAnArrival) {
+  Capture capture;
+  RecordingLoader<TypeParam> loader;
+  loader.interceptHandlers = true;
+  ASSERT_EQ(loader.run(this->database_.get(), L"$/other"), S_OK);
+  EXPECT_THAT(loader.calls, ElementsAre(L"start $/other[2]", L"tree $/other/mv[1]", L"added $/other[1]",
+                                        L"finish $/other[2]"));
+}
+
+TYPED_TEST(MoveTest, BeforeTheMoveTheProjectIsWhereItWas) {
   Capture capture;
   RecordingLoader<TypeParam> loader(util::EPOCH, util::JavaTime::fromMillis(1000000050LL * 1000));
   loader.interceptHandlers = true;
   ASSERT_EQ(loader.run(this->database_.get(), L"$/p"), S_OK);
-  EXPECT_THAT(loader.calls,
-              ElementsAre(L"start $/p[3]", L"onAdded $/p[2] '$mv'", L"added $/p[1]", L"finish $/p[2]"));
-  EXPECT_EQ(loader.renames().mapPath(L"$/other/mv"), L"$/p/mv");
-}
-
-TYPED_TEST(MoveTest, MoveToASpecThatDoesNotExistFails) {
-  auto project = histtest::itemAt<TypeParam>(this->database_, L"$/p");
-  auto version = histtest::newestVersion<TypeParam>(project);
-  Capture capture(logging::kDebug);
-  RecordingLoader<TypeParam> loader;
-  HRESULT status = S_OK;
-  // Decoded while the walk holds the database.
-  loader.duringStart = [&] { status = loader.decode(version, project, L"Moved $mv to $/nowhere/mv", false); };
-  ASSERT_EQ(loader.run(this->database_.get(), L"$/p"), S_OK);
-  EXPECT_EQ(status, E_FAIL);
-  EXPECT_THAT(capture.lines(),
-              Contains(L"History2 Error - Failed to get_VSSItem from $/nowhere/mv, "
-                       L"Error: 0x8004d68f (-2147166577): File or project not found. Source:SourceSafe"));
+  EXPECT_THAT(loader.calls, ElementsAre(L"start $/p[3]", L"added $/p/mv[1]", L"added $/p[1]", L"finish $/p[2]"));
 }
 
 }  // namespace

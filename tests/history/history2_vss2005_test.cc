@@ -53,29 +53,56 @@ class Vss2005DetectionTest : public ::testing::Test {
 };
 
 TEST_F(Vss2005DetectionTest, TheNamedChildIsVisited) {
+  enum Handler { kAdded, kDeleted, kDestroyed };
   struct Row {
     LONG version;
-    const wchar_t* action;
+    Handler handler;
+    const wchar_t* name;
     std::vector<std::wstring> calls;
   } rows[] = {
-      // The child as it arrived: its version 1, whatever it is now.
-      {2, L"Added a.txt", {L"added $/p/a.txt[1]"}},
-      {4, L"Added d.txt", {L"added $/p/d.txt[1]"}},
-      {5, L"Deleted d.txt", {L"remove $/p/d.txt[1]"}},
-      {7, L"Deleted g.txt", {L"remove $/p/g.txt[1]"}},
-      // Only the name of a destroyed child is at hand; it is always a folder.
-      {8, L"Destroyed $gone", {L"removeEx $/p/gone folder"}},
-      {8, L"Destroyed gone.txt", {L"removeEx $/p/gone.txt folder"}},
-      {8, L"Destroyed $$x", {L"removeEx $/p/$x folder"}},
+      // The child as it stood at the project's version.
+      {2, kAdded, L"a.txt", {L"added $/p/a.txt[1]"}},
+      {4, kAdded, L"d.txt", {L"added $/p/d.txt[1]"}},
+      {5, kDeleted, L"d.txt", {L"remove $/p/d.txt[1]"}},
+      {7, kDeleted, L"g.txt", {L"remove $/p/g.txt[1]"}},
+      // Only the name of a destroyed child is at hand; its "$" tells a project.
+      {8, kDestroyed, L"$gone", {L"removeEx $/p/gone folder"}},
+      {8, kDestroyed, L"gone.txt", {L"removeEx $/p/gone.txt file"}},
+      {8, kDestroyed, L"$$x", {L"removeEx $/p/$x folder"}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(narrow(row.action) + " at version " + std::to_string(row.version));
+    SCOPED_TRACE(narrow(row.name) + " at version " + std::to_string(row.version));
     Capture capture;
     RecordingLoader<A> loader;
-    EXPECT_EQ(loader.decode(version_, projectAt(row.version), row.action, false), S_OK);
+    const histtest::ItemPtr<A> project = projectAt(row.version);
+    HRESULT status = row.handler == kAdded     ? loader.childAdded(project, row.name)
+                     : row.handler == kDeleted ? loader.childDeleted(project, row.name)
+                                               : loader.childDestroyed(project, row.name);
+    EXPECT_EQ(status, S_OK);
     EXPECT_EQ(loader.calls, row.calls);
     EXPECT_THAT(capture.lines(), IsEmpty());
   }
+}
+
+// A child destroyed directly under the root is "$/name", never "$//name".
+TEST_F(Vss2005DetectionTest, AChildDestroyedUnderTheRootIsNamedFromTheRoot) {
+  Capture capture;
+  RecordingLoader<A> loader;
+  EXPECT_EQ(loader.childDestroyed(histtest::itemAt<A>(database_, L"$/"), L"x.txt"), S_OK);
+  EXPECT_EQ(loader.childDestroyed(histtest::itemAt<A>(database_, L"$/"), L"$old"), S_OK);
+  EXPECT_THAT(loader.calls, ElementsAre(L"removeEx $/x.txt file", L"removeEx $/old folder"));
+}
+
+// A recovered child comes back with the version it had, not its first one.
+TEST_F(Vss2005DetectionTest, ARecoveredChildIsVisitedAtTheVersionItCameBackWith) {
+  builder_.addFile(L"$/p/c.txt", "1").checkIn(L"$/p/c.txt", "2").checkIn(L"$/p/c.txt", "3");
+  builder_.remove(L"$/p/c.txt").recover(L"$/p/c.txt").checkIn(L"$/p/c.txt", "4");
+  auto database = histtest::openDatabase<A>(builder_);
+  auto project = histtest::itemAt<A>(database, L"$/p");
+  Capture capture;
+  RecordingLoader<A> loader;
+  EXPECT_EQ(loader.childAdded(histtest::versionOf<A>(project, 11), L"c.txt"), S_OK);
+  EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/c.txt[3]"));
 }
 
 // A name the lookup does not know reports every direct child of the
@@ -86,7 +113,7 @@ TEST_F(Vss2005DetectionTest, AnAddedNameThatIsNotFoundReportsAllDirectChildren) 
   auto project = histtest::itemAt<A>(database, L"$/p");
   Capture capture(logging::kInfo);
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added $gone", false), S_OK);
+  EXPECT_EQ(loader.childAdded(project, L"$gone"), S_OK);
   EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/a.txt[3]", L"added $/p/sub[2]"));
   EXPECT_THAT(linesOf(capture.lines(), L"History2Vss2005"),
               ElementsAre(L"History2Vss2005 Error - onHistoryAdded: Failed to get_Child(VARIANT_FALSE) item of name "
@@ -101,8 +128,8 @@ TEST_F(Vss2005DetectionTest, AnAddedProjectIsFoundByItsDollarName) {
   auto project = histtest::itemAt<A>(database, L"$/p");
   Capture capture(logging::kInfo);
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added $sub", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/sub[1]"));
+  EXPECT_EQ(loader.childAdded(project, L"$sub"), S_OK);
+  EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/sub[2]"));
   EXPECT_THAT(linesOf(capture.lines(), L"History2Vss2005"), IsEmpty());
 }
 
@@ -110,29 +137,17 @@ TEST_F(Vss2005DetectionTest, AnAddedChildThatCountsAsDeletedIsNotVisited) {
   Capture capture(logging::kInfo);
   RecordingLoader<A> loader;
   loader.deletedSpecs = {L"$/p/a.txt"};
-  EXPECT_EQ(loader.decode(version_, projectAt(2), L"Added a.txt", false), S_OK);
+  EXPECT_EQ(loader.childAdded(projectAt(2), L"a.txt"), S_OK);
   EXPECT_THAT(loader.calls, IsEmpty());
   EXPECT_THAT(capture.lines(),
               ElementsAre(L"History2Vss2005 Info - $/p/a.txt[1]",
                           L"History2Vss2005 Info - onHistoryAdded: Item will be deleted in future. Nothing to checkout"));
 }
 
-TEST_F(Vss2005DetectionTest, AnAddedChildWithoutAFirstVersionIsVisitedAsItIs) {
-  const histtest::ItemPtr<A> project = projectAt(2);
-  builder_.faults().fail(L"get_Version", L"$/p/a.txt");
-  Capture capture;
-  RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added a.txt", false), S_OK);
-  EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/a.txt[1]"));
-  EXPECT_THAT(capture.lines(), ElementsAre(L"History2Vss2005 Error - $/p/a.txt[1]",
-                                           L"History2Vss2005 Error - onHistoryAdded: Failed to get_Version, " +
-                                               histtest::kInjected));
-}
-
 TEST_F(Vss2005DetectionTest, ADeletedChildThatIsNotFoundIsRemovedByName) {
   Capture capture;
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, projectAt(8), L"Deleted $old", false), S_OK);
+  EXPECT_EQ(loader.childDeleted(projectAt(8), L"$old"), S_OK);
   EXPECT_THAT(loader.calls, ElementsAre(L"removeEx $/p/old folder"));
   EXPECT_THAT(linesOf(capture.lines(), L"History2Vss2005"),
               ElementsAre(L"History2Vss2005 Error - $/p[8]",
@@ -146,7 +161,7 @@ TEST_F(Vss2005DetectionTest, AFailedChildrenListFailsTheEntry) {
   builder_.faults().fail(L"get_Child", L"$/p").forever();
   Capture capture;
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added $sub", false), E_FAIL);
+  EXPECT_EQ(loader.childAdded(project, L"$sub"), E_FAIL);
   EXPECT_THAT(loader.calls, IsEmpty());
   EXPECT_THAT(capture.lines(), Contains(L"History2Vss2005 Error - getAllItemsUnder::Failed, Error: 0x80004005 (-2147467259)"));
 }

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "history_test_support.h"
 
 namespace {
@@ -79,8 +81,24 @@ class OpenRequest : public history::HistoryRequest2<A> {
   OpenRequest(util::JavaTime from = util::EPOCH, util::JavaTime to = util::FAR_FUTURE)
       : history::HistoryRequest2<A>(output::channels(), from, to) {}
   using history::HistoryRequest2<A>::getItemFromParentAndActionAndCall;
-  using history::HistoryRequest2<A>::renames;
+  using history::HistoryRequest2<A>::visitHistoryNodeAdded;
+
+  std::function<void()> duringStart;  // runs once the document is open, while the walk holds the database
+
+ protected:
+  HRESULT OnStart(const typename history::HistoryRequest2<A>::Item& item) override {
+    HRESULT hr = history::HistoryRequest2<A>::OnStart(item);
+    if (duringStart) duringStart();
+    return hr;
+  }
 };
+
+// The document of a walk that loaded nothing itself, around the items the
+// test decoded into it.
+std::wstring walkDocument(const std::wstring& items) {
+  return L"<?xml version=\"1.0\"?>\n<history from=\"Invalid DateTime\" to=\"Invalid DateTime\">\r\n\r\n" + items +
+         L"</history>\r\n";
+}
 
 // One expected history_item, written out the way the consumer reads it.
 std::wstring item(const std::wstring& type, const std::wstring& millis, long version, const std::wstring& file,
@@ -101,8 +119,15 @@ class HistoryRequestTest : public ::testing::Test {
     *fake = new FakeVersion<typename A::Generation>();
     return ComPtr<typename A::Version>(*fake);
   }
-  HRESULT decode(OpenRequest<A>& request, const ComPtr<typename A::Version>& version,
-                 const navigation::ItemPtr<A>& item, const std::wstring& action, std::int64_t millis = 1000) {
+  // Decodes entries while a walk of the root holds the database; the walk
+  // itself loads nothing (its window lies in the far future).
+  static void inWalk(const ComPtr<typename A::Database>& database, const std::function<void(OpenRequest<A>&)>& body) {
+    OpenRequest<A> request(util::FAR_FUTURE, util::FAR_FUTURE);
+    request.duringStart = [&] { body(request); };
+    request.run(database.get(), L"$/");
+  }
+  static HRESULT decode(OpenRequest<A>& request, const ComPtr<typename A::Version>& version,
+                        const navigation::ItemPtr<A>& item, const std::wstring& action, std::int64_t millis = 1000) {
     return request.getItemFromParentAndActionAndCall(version, item, action, util::JavaTime::fromMillis(millis),
                                                      false);
   }
@@ -129,7 +154,7 @@ TYPED_TEST(HistoryRequestTest, AWindowWithoutChangesIsTheWrapperAlone) {
 TYPED_TEST(HistoryRequestTest, AnUnreadableChangeLogStillClosesTheDocument) {
   ssapi::DatabaseBuilder builder;
   builder.at(kT0).createProject(L"$/p");
-  builder.faults().fail(L"_NewEnum", L"$/p").fromCall(2);
+  builder.faults().fail(L"_NewEnum", L"$/p");
   auto database = histtest::openDatabase<TypeParam>(builder);
   Capture capture;
   HRESULT status;
@@ -181,17 +206,16 @@ TYPED_TEST(HistoryRequestTest, TextsAreEscapedForTheirPlaces) {
   fake->user = L"R&D <team>";
   fake->comment = L"fix ]]> here\vand there";
   Capture capture;
-  {
-    OpenRequest<TypeParam> request;
+  this->inWalk(database, [&](OpenRequest<TypeParam>& request) {
     EXPECT_EQ(this->decode(request, version, file, L"Created a.txt"), S_OK);
     request.writeItem(L"Deleted", false, util::JavaTime::fromMillis(2000), L"$/p/x]]>y&z", 3);
-  }
+  });
   // The file's own version has no comment, so both generations show the entry's.
   const std::wstring comment = L"fix ] ] > here\uFFFDand there";
   EXPECT_EQ(capture.xml(),
-            kDeclaration +
+            walkDocument(
                 item(L"File", L"1000", 1, L"$/p/a.txt", L"R&D <team>", L"Added", comment, L"01.01.1970 0:00:01") +
-                item(L"File", L"2000", 3, L"$/p/x] ] >y&z", L"R&D <team>", L"Deleted", comment, L"01.01.1970 0:00:02"));
+                item(L"File", L"2000", 3, L"$/p/x] ] >y&z", L"R&D <team>", L"Deleted", comment, L"01.01.1970 0:00:02")));
 }
 
 // 6.0 takes the comment of the entry; 2005 prefers the comment of the
@@ -223,14 +247,13 @@ TYPED_TEST(HistoryRequestTest, TheCommentComesFromTheGenerationsSource) {
     auto version = this->fakeVersion(&fake);
     fake->comment = row.entryComment;
     Capture capture;
-    {
-      OpenRequest<TypeParam> request;
+    this->inWalk(database, [&](OpenRequest<TypeParam>& request) {
       EXPECT_EQ(this->decode(request, version, row.item, L"Created x"), S_OK);
-    }
+    });
     const std::wstring expected = TypeParam::kIs2005 ? row.expected2005 : row.expected60;
     const std::wstring spec = row.item.get() == a.get() ? L"$/p/a.txt" : L"$/p/b.txt";
-    EXPECT_EQ(capture.xml(), kDeclaration + item(L"File", L"1000", 1, spec, L"Fake", L"Added", expected,
-                                                 L"01.01.1970 0:00:01"));
+    EXPECT_EQ(capture.xml(),
+              walkDocument(item(L"File", L"1000", 1, spec, L"Fake", L"Added", expected, L"01.01.1970 0:00:01")));
   }
 }
 
@@ -244,18 +267,17 @@ TYPED_TEST(HistoryRequestTest, UnreadableEntryFieldsGiveEmptyUserAndVersionMinus
   fake->userStatus = E_FAIL;
   fake->numberStatus = E_FAIL;
   Capture capture;
-  {
-    OpenRequest<TypeParam> request;
+  this->inWalk(database, [&](OpenRequest<TypeParam>& request) {
     request.writeItem(L"Deleted", true, util::JavaTime::fromMillis(0), L"$/p/x", 1);
     this->decode(request, version, project, L"Created $p");
     // The 2005 detection reports a destroyed child with the entry's number.
     if constexpr (TypeParam::kIs2005) this->decode(request, version, project, L"Destroyed $gone");
-  }
-  std::wstring expected = kDeclaration + item(L"Dir", L"0", 1, L"$/p/x", L"", L"Deleted", L"", L"01.01.1970") +
-                          item(L"Dir", L"1000", 1, L"$/p", L"", L"Added", L"", L"01.01.1970 0:00:01");
+  });
+  std::wstring items = item(L"Dir", L"0", 1, L"$/p/x", L"", L"Deleted", L"", L"01.01.1970") +
+                       item(L"Dir", L"1000", 1, L"$/p", L"", L"Added", L"", L"01.01.1970 0:00:01");
   if constexpr (TypeParam::kIs2005)
-    expected += item(L"Dir", L"1000", -1, L"$/p/gone", L"", L"Deleted", L"", L"01.01.1970 0:00:01");
-  EXPECT_EQ(capture.xml(), expected);
+    items += item(L"Dir", L"1000", -1, L"$/p/gone", L"", L"Deleted", L"", L"01.01.1970 0:00:01");
+  EXPECT_EQ(capture.xml(), walkDocument(items));
   const std::wstring userLine =
       L"HistoryRequest2 Error - Failed to get username from IVSSVersion, Error: 0x80004005 (-2147467259)";
   std::vector<std::wstring> lines = capture.lines();
@@ -263,22 +285,25 @@ TYPED_TEST(HistoryRequestTest, UnreadableEntryFieldsGiveEmptyUserAndVersionMinus
   EXPECT_EQ(lines, std::vector<std::wstring>(TypeParam::kIs2005 ? 2 : 1, userLine));
 }
 
-// Every path goes through the renames met so far: the walk is newest first,
-// so an older item shows the spec it had then.
-TYPED_TEST(HistoryRequestTest, WrittenPathsAreMappedThroughTheRenames) {
+// One change is reported once per path: the same item (time, path, action
+// and version) is written once, whichever way the walk met it again.
+TYPED_TEST(HistoryRequestTest, TheSameItemIsWrittenOnce) {
   Capture capture;
   {
     OpenRequest<TypeParam> request;
-    request.renames().addRename(L"$/p/new", L"$/p/old");
-    request.writeItem(L"Changed", false, util::JavaTime::fromMillis(1000), L"$/p/new/a.txt", 2);
-    request.writeItem(L"Changed", false, util::JavaTime::fromMillis(1000), L"$/p/newer/a.txt", 2);
+    for (LONG version : {2, 2, 3}) {
+      request.writeItem(L"Changed", false, util::JavaTime::fromMillis(1000), L"$/p/a.txt", version);
+    }
+    request.writeItem(L"Changed", false, util::JavaTime::fromMillis(1000), L"$/p/A.TXT", 2);
+    request.writeItem(L"Deleted", false, util::JavaTime::fromMillis(1000), L"$/p/a.txt", 2);
   }
   EXPECT_EQ(capture.xml(), kDeclaration +
-                               item(L"File", L"1000", 2, L"$/p/old/a.txt", L"", L"Changed", L"", L"01.01.1970 0:00:01") +
-                               item(L"File", L"1000", 2, L"$/p/newer/a.txt", L"", L"Changed", L"", L"01.01.1970 0:00:01"));
+                               item(L"File", L"1000", 2, L"$/p/a.txt", L"", L"Changed", L"", L"01.01.1970 0:00:01") +
+                               item(L"File", L"1000", 3, L"$/p/a.txt", L"", L"Changed", L"", L"01.01.1970 0:00:01") +
+                               item(L"File", L"1000", 2, L"$/p/a.txt", L"", L"Deleted", L"", L"01.01.1970 0:00:01"));
 }
 
-TYPED_TEST(HistoryRequestTest, AnItemDeletedAtItsTimeIsNotWritten) {
+TYPED_TEST(HistoryRequestTest, AnItemDeletedAtItsMomentIsNotWritten) {
   ssapi::DatabaseBuilder builder;
   builder.at(kT0).createProject(L"$/p");
   builder.addFile(L"$/p/a.txt", "1");
@@ -290,7 +315,7 @@ TYPED_TEST(HistoryRequestTest, AnItemDeletedAtItsTimeIsNotWritten) {
   Capture capture(logging::kDebug);
   {
     OpenRequest<TypeParam> request;
-    EXPECT_EQ(this->decode(request, version, deleted, L"Created a.txt", (kT0 + 100) * 1000), S_OK);
+    EXPECT_EQ(request.visitHistoryNodeAdded(false, util::JavaTime::fromMillis((kT0 + 100) * 1000), deleted), S_OK);
   }
   EXPECT_EQ(capture.xml(), kDeclaration);
   EXPECT_THAT(capture.lines(), Contains(L"HistoryRequest2 Debug - Item is deleted -> skip it"));

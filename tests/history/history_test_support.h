@@ -125,13 +125,44 @@ class RecordingLoader : public history::GenerationHistory<A> {
   std::function<void()> duringStart;  // runs inside OnStart, while the walk holds the database
 
   using Base::getItemFromParentAndActionAndCall;
-  using Base::renames;
   using Base::run;
   using Base::traceEntry;
 
   HRESULT decode(const Version& version, const Item& item, const std::wstring& action, bool fromFuture,
                  util::JavaTime time = util::JavaTime::fromMillis(1000)) {
     return this->getItemFromParentAndActionAndCall(version, item, action, time, fromFuture);
+  }
+
+  // Decodes one entry while a walk of the project holds the database (the
+  // decoding asks where the project stood), and answers its status; the
+  // calls the walk itself makes are recorded as well.
+  HRESULT decodeInWalk(typename A::Database* database, const std::wstring& project, const Version& version,
+                       const Item& item, const std::wstring& action, bool fromFuture,
+                       util::JavaTime time = util::JavaTime::fromMillis(1000)) {
+    HRESULT status = E_UNEXPECTED;
+    duringStart = [&] {
+      std::vector<std::wstring> before = std::move(calls);
+      calls.clear();
+      status = decode(version, item, action, fromFuture, time);
+      decoded = std::move(calls);
+      calls = std::move(before);
+    };
+    run(database, project);
+    duringStart = nullptr;
+    return status;
+  }
+  std::vector<std::wstring> decoded;  // the calls of the last decodeInWalk
+
+  // The generation's handlers of project entries about a named child, run
+  // as they are (whatever interceptHandlers says).
+  HRESULT childAdded(const Item& project, const std::wstring& name) {
+    return Base::onHistoryAdded(project, nullptr, util::JavaTime::fromMillis(1000), name);
+  }
+  HRESULT childDeleted(const Item& project, const std::wstring& name) {
+    return Base::onHistoryDeleted(project, nullptr, util::JavaTime::fromMillis(1000), name, false);
+  }
+  HRESULT childDestroyed(const Item& project, const std::wstring& name) {
+    return Base::onHistoryDestroyed(project, nullptr, util::JavaTime::fromMillis(1000), name, false);
   }
 
  protected:

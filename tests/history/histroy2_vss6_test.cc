@@ -39,6 +39,13 @@ class Vss6DetectionTest : public ::testing::Test {
 
   histtest::ItemPtr<A> projectAt(LONG version) { return histtest::versionOf<A>(project_, version); }
 
+  // The entry's handler, by the keyword of its action text.
+  static HRESULT handle(RecordingLoader<A>& loader, const histtest::ItemPtr<A>& project, const std::wstring& action) {
+    if (action.starts_with(L"Deleted")) return loader.childDeleted(project, action);
+    if (action.starts_with(L"Destroyed")) return loader.childDestroyed(project, action);
+    return loader.childAdded(project, action);
+  }
+
   ssapi::DatabaseBuilder builder_;
   ComPtr<A::Database> database_;
   histtest::ItemPtr<A> project_;
@@ -56,18 +63,19 @@ TEST_F(Vss6DetectionTest, EachEntryReportsTheDifferenceToThePreviousVersion) {
       {2, L"Added some other name", {L"added $/p/a.txt[1]"}},
       // A new project without history of its own comes as a tree.
       {4, L"Added $sub", {L"tree $/p/sub[1]"}},
-      // Children of an old project version stand at their versions of then.
-      {5, L"Deleted $sub", {L"remove $/p/sub[1]"}},
+      // The removed child as the entry left it: deleted, at its version then.
+      {5, L"Deleted $sub", {L"remove $/p/sub[2]"}},
       // A project that comes back with older versions is one node.
       {6, L"Recovered $sub", {L"added $/p/sub[2]"}},
       {7, L"Deleted a.txt", {L"remove $/p/a.txt[1]"}},
-      {8, L"Destroyed B.txt", {L"remove $/p/B.txt[1]"}},
+      // A child no longer there at all is removed by its path and type.
+      {8, L"Destroyed B.txt", {L"removeEx $/p/B.txt file"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(narrow(row.action) + " at version " + std::to_string(row.version));
     Capture capture;
     RecordingLoader<A> loader;
-    EXPECT_EQ(loader.decode(version_, projectAt(row.version), row.action, false), S_OK);
+    EXPECT_EQ(handle(loader, projectAt(row.version), row.action), S_OK);
     EXPECT_EQ(loader.calls, row.calls);
     EXPECT_THAT(capture.lines(), IsEmpty());
   }
@@ -97,7 +105,7 @@ TEST_F(Vss6DetectionTest, WithoutAPreviousListEveryChildIsAdded) {
     builder_.faults().fail(row.operation, L"$/p").fromCall(row.operation == std::wstring(L"get_Items") ? 2 : 1);
     Capture capture;
     RecordingLoader<A> loader;
-    EXPECT_EQ(loader.decode(version_, project, L"Added B.txt", false), S_OK);
+    EXPECT_EQ(handle(loader, project, L"Added B.txt"), S_OK);
     EXPECT_THAT(loader.calls, ElementsAre(L"added $/p/B.txt[1]", L"added $/p/a.txt[1]"));
     std::vector<std::wstring> lines = capture.lines();
     std::erase_if(lines, [](const std::wstring& line) { return line.rfind(L"Histroy2Vss6 ", 0) != 0; });
@@ -111,7 +119,7 @@ TEST_F(Vss6DetectionTest, AnUnchangedListReportsTheWholeProject) {
   // The request decides that the new child counts as deleted: asked through
   // the object, that hides it from the comparison.
   loader.deletedSpecs = {L"$/p/B.txt"};
-  EXPECT_EQ(loader.decode(version_, projectAt(3), L"Added B.txt", false), S_OK);
+  EXPECT_EQ(handle(loader, projectAt(3), L"Added B.txt"), S_OK);
   EXPECT_THAT(loader.calls, ElementsAre(L"tree $/p[3]"));
   EXPECT_THAT(capture.lines(), ElementsAre(L"Histroy2Vss6 Info - Failed to get changed files as proposed in "
                                            L"http://support.microsoft.com/kb/248078, report all items as added"));
@@ -122,7 +130,7 @@ TEST_F(Vss6DetectionTest, AFailedListingFailsTheEntry) {
   builder_.faults().fail(L"get_Items", L"$/p");
   Capture capture;
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, project, L"Added B.txt", false), E_FAIL);
+  EXPECT_EQ(handle(loader, project, L"Added B.txt"), E_FAIL);
   EXPECT_THAT(loader.calls, IsEmpty());
   std::vector<std::wstring> lines = capture.lines();
   std::erase_if(lines, [](const std::wstring& line) { return line.rfind(L"Histroy2Vss6 ", 0) != 0; });
@@ -136,7 +144,7 @@ TEST_F(Vss6DetectionTest, AFailedListingFailsTheEntry) {
 TEST_F(Vss6DetectionTest, TheComparisonIsTracedAtDebug) {
   Capture capture(logging::kDebug);
   RecordingLoader<A> loader;
-  EXPECT_EQ(loader.decode(version_, projectAt(4), L"Added $sub", false), S_OK);
+  EXPECT_EQ(handle(loader, projectAt(4), L"Added $sub"), S_OK);
   std::vector<std::wstring> lines = capture.lines();
   std::erase_if(lines, [](const std::wstring& line) { return line.rfind(L"Histroy2Vss6 ", 0) != 0; });
   EXPECT_THAT(lines, ElementsAre(L"Histroy2Vss6 Debug - loadChildren for item: $/p[4]",

@@ -114,7 +114,9 @@ TYPED_TEST(ItemIteratorTest, CollectionFailuresLeaveTheIteratorEmptyAndClosed) {
   }
 }
 
-TYPED_TEST(ItemIteratorTest, LinksAreFilteredByCaseSensitiveContainment) {
+// SourceSafe's names ignore letter case; a path is inside another only at a
+// "/" boundary.
+TYPED_TEST(ItemIteratorTest, LinksAreFilteredByContainmentWithoutRegardToCase) {
   struct Row {
     const char* name;
     std::wstring path;
@@ -125,7 +127,8 @@ TYPED_TEST(ItemIteratorTest, LinksAreFilteredByCaseSensitiveContainment) {
       {"trailing slash", L"$/a/", {L"$/a/b/x.txt", L"$/a/x.txt"}},
       {"the link itself", L"$/a/x.txt", {L"$/a/x.txt"}},
       {"sibling with a longer name", L"$/ab", {L"$/ab/x.txt"}},
-      {"other case", L"$/A", {}},
+      {"other case", L"$/A", {L"$/a/b/x.txt", L"$/a/x.txt"}},
+      {"other case and trailing slash", L"$/AB/", {L"$/ab/x.txt"}},
       {"root", L"$/", {L"$/a/b/x.txt", L"$/a/x.txt", L"$/ab/x.txt"}},
       {"nowhere", L"$/c", {}},
   };

@@ -247,7 +247,22 @@ TYPED_TEST(VersionIteratorTest, UnreadableVersionIsSkipped) {
                                            L"VSSVersionIterator Error - Failed to create LightVSSVersion, " + kInjected));
 }
 
-TYPED_TEST(VersionIteratorTest, VersionReportedUnderAnotherPathIsSkipped) {
+// Versions made before a rename name the file as it was named then; they
+// are the file's all the same.
+TYPED_TEST(VersionIteratorTest, VersionsFromBeforeARenameAreKept) {
+  this->builder_.rename(L"$/p/a.txt", L"b.txt");
+  auto database = navtest::openDatabase<TypeParam>(this->builder_);
+  navigation::VSSVersionIterator<TypeParam> versions;
+  Capture capture;
+  ASSERT_EQ(navigation::GetVersionIterator<TypeParam>(navtest::itemAt<TypeParam>(database, L"$/p/b.txt"), util::EPOCH,
+                                                      versions, 1),
+            S_OK);
+  EXPECT_EQ(versions.records().size(), 5u);
+  EXPECT_EQ(navtest::specOf<TypeParam>(versions.records().back().item), L"$/p/a.txt");
+  EXPECT_THAT(capture.lines(), IsEmpty());
+}
+
+TYPED_TEST(VersionIteratorTest, VersionReportedUnderNoPathIsSkipped) {
   Capture capture;
   // The item of version 2 reports an empty spec.
   this->builder_.faults().handOutNothing(L"get_Spec", L"$/p/a.txt").onVersion(2);

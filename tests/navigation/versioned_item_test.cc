@@ -9,7 +9,6 @@ namespace {
 using navigation::getVersionedItemToTime;
 using navigation::ItemPtr;
 using navtest::Capture;
-using navtest::kInjected;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -73,28 +72,41 @@ TYPED_TEST(VersionedItemTest, VersionExactlyAtTheTimeIsChosen) {
   EXPECT_EQ(navtest::versionOf<TypeParam>(versioned), 1);
 }
 
-TYPED_TEST(VersionedItemTest, BeforeEveryVersionTheItemItselfIsHandedOut) {
+// Before its first version the item did not exist: nothing stands in for it.
+TYPED_TEST(VersionedItemTest, BeforeEveryVersionNothingIsHandedOut) {
   Capture capture;
-  const util::JavaTime early = at(5);
-  ItemPtr<TypeParam> versioned;
-  ASSERT_EQ(getVersionedItemToTime<TypeParam>(this->file_, early, &versioned), S_OK);
+  ItemPtr<TypeParam> versioned = this->file_;
+  EXPECT_EQ(getVersionedItemToTime<TypeParam>(this->file_, at(5), &versioned), ssapi::ESS_VS_VERS_NOT_FOUND);
   EXPECT_EQ(versioned.get(), this->file_.get());
   EXPECT_THAT(capture.lines(),
               ElementsAre(L"VSSUtil Error - Failed to find versioned item to time " + std::to_wstring((kBase + 5) * 1000)));
 }
 
-TYPED_TEST(VersionedItemTest, FailedVersionListFallsBackToTheItem) {
+TYPED_TEST(VersionedItemTest, AFailedLookupIsPassedOn) {
   Capture capture;
-  this->builder_.faults().fail(L"get_Versions", L"$/p/a.txt");
+  this->builder_.faults().fail(L"get_Version", L"$/p/a.txt");
   ItemPtr<TypeParam> versioned;
-  ASSERT_EQ(getVersionedItemToTime<TypeParam>(this->file_, at(25), &versioned), S_OK);
-  EXPECT_EQ(versioned.get(), this->file_.get());
-  EXPECT_THAT(capture.lines(),
-              ElementsAre(L"VSSVersionIterator Error - $/p/a.txt[3]",
-                          L"VSSVersionIterator Error - Failed to call get_Versions (VSSFLAG_RECURSNO | "
-                          L"VSSFLAG_HISTIGNOREFILES?), " + kInjected,
-                          L"VSSUtil Error - $/p/a.txt[3]", L"VSSUtil Error - Failed to create VSSVersionIterator",
-                          L"VSSUtil Error - Failed to find versioned item to time " + std::to_wstring((kBase + 25) * 1000)));
+  EXPECT_EQ(getVersionedItemToTime<TypeParam>(this->file_, at(25), &versioned), E_FAIL);
+  EXPECT_FALSE(versioned);
+  EXPECT_THAT(capture.lines(), ElementsAre(L"VSSUtil Error - Failed to find versioned item to time " +
+                                           std::to_wstring((kBase + 25) * 1000)));
+}
+
+// Everything reached from the item stands at the same time: its parent shows
+// the children of then.
+TYPED_TEST(VersionedItemTest, WhatIsReachedFromTheItemStandsAtTheSameTime) {
+  this->builder_.at(kBase + 40).addFile(L"$/p/b.txt", "b");
+  auto database = navtest::openDatabase<TypeParam>(this->builder_);
+  auto file = navtest::itemAt<TypeParam>(database, L"$/p/a.txt");
+  ItemPtr<TypeParam> versioned;
+  ASSERT_EQ(getVersionedItemToTime<TypeParam>(file, at(25), &versioned), S_OK);
+  ItemPtr<TypeParam> parent;
+  ASSERT_EQ(versioned->get_Parent(parent.put()), S_OK);
+  ComPtr<typename TypeParam::Items> children;
+  ASSERT_EQ(parent->get_Items(VARIANT_FALSE, children.put()), S_OK);
+  LONG count = 0;
+  ASSERT_EQ(children->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 1);
 }
 
 TYPED_TEST(VersionedItemTest, NullItemFailsWithoutHandingOut) {

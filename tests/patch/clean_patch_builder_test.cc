@@ -100,11 +100,10 @@ TYPED_TEST(CleanPatchTest, FetchesTheStateAtToWhateverFrom) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(this->download()) / "late.txt"));
 }
 
-// Known case: the download is the project's last own version not later than
-// "to", with its subprojects as they stood at that version's time. The
-// project's last change before +12 is at +2 (b added), so y.txt (+3), c
-// (+4) and a.txt's "a2" (+10) are not seen.
-TYPED_TEST(CleanPatchTest, KnownCaseChangesBelowAfterTheProjectsLastChangeBeforeToAreNotSeen) {
+// The download is the whole project as it stood at "to": the changes made
+// below it after its own last change before then are there (y.txt at +3, c
+// at +4, a.txt's "a2" at +10, while the project itself last changed at +2).
+TYPED_TEST(CleanPatchTest, ChangesBelowTheProjectAfterItsOwnLastChangeAreSeen) {
   Capture capture;
   EXPECT_EQ(this->run(L"$/A", at(12)), S_OK);
   const std::wstring d = this->download();
@@ -112,8 +111,18 @@ TYPED_TEST(CleanPatchTest, KnownCaseChangesBelowAfterTheProjectsLastChangeBefore
                                deleteDir(L""),
                                addFile(L"$/A/a.txt", d + L"/a.txt"),
                                addDir(L"$/A/b"),
+                               addDir(L"$/A/b/c"),
+                               addFile(L"$/A/b/y.txt", d + L"/b/y.txt"),
+                               addFile(L"$/A/b/c/z.txt", d + L"/b/c/z.txt"),
                            }));
-  EXPECT_EQ(contentOf(d + L"/a.txt"), "a1");
+  EXPECT_EQ(contentOf(d + L"/a.txt"), "a2");
+}
+
+// Before the project existed it held nothing: the receiver clears everything.
+TYPED_TEST(CleanPatchTest, BeforeTheProjectExistedOnlyTheDeleteDirEntry) {
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A", util::EPOCH), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({deleteDir(L"")}));
 }
 
 TYPED_TEST(CleanPatchTest, EmptyProjectGivesOnlyTheDeleteDirEntry) {
@@ -122,13 +131,15 @@ TYPED_TEST(CleanPatchTest, EmptyProjectGivesOnlyTheDeleteDirEntry) {
   EXPECT_EQ(capture.xml(), patchDocument({deleteDir(L"")}));
 }
 
-TYPED_TEST(CleanPatchTest, RootSpecsBeginWithADoubledSlash) {
+// The root's spec ends with its "/": its children are "$/A", never "$//A".
+TYPED_TEST(CleanPatchTest, RootSpecsAreJoinedWithOneSlash) {
   Capture capture;
   EXPECT_EQ(this->run(L"$/", util::FAR_FUTURE), S_OK);
   const std::wstring& xml = capture.xml();
-  EXPECT_NE(xml.find(addDir(L"$//A")), std::wstring::npos);
-  EXPECT_NE(xml.find(addDir(L"$//E")), std::wstring::npos);
-  EXPECT_NE(xml.find(addFile(L"$//A/a.txt", this->download() + L"/A/a.txt")), std::wstring::npos);
+  EXPECT_NE(xml.find(addDir(L"$/A")), std::wstring::npos);
+  EXPECT_NE(xml.find(addDir(L"$/E")), std::wstring::npos);
+  EXPECT_NE(xml.find(addFile(L"$/A/a.txt", this->download() + L"/A/a.txt")), std::wstring::npos);
+  EXPECT_EQ(xml.find(L"$//"), std::wstring::npos);
 }
 
 TYPED_TEST(CleanPatchTest, ExistingDownloadDirectoryFailsBeforeAnyEntry) {

@@ -3,7 +3,6 @@
 // small receiver that applies a patch document to such a tree.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +17,7 @@
 #include "platform/variant.h"
 #include "ssapi/ssapi.h"
 #include "support/temp_dir.h"
+#include "util/java_time.h"
 
 namespace patchtest {
 
@@ -46,44 +46,19 @@ inline std::string readBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Milliseconds of a version's date; the tests run with TZ=UTC, so the local
-// date the library reports is the UTC one.
-inline std::int64_t millisOf(DATE date) { return std::llround((date - 25569.0) * 86400.0) * 1000; }
-
-// The item of the newest version made at or before the time; null when the
-// item had no version yet.
+// The item as it stood at the time (javatime millis); null when it did not
+// exist yet. Everything reached from it stands at that time too.
 template <class G>
 ComPtr<ssapi::IVSSItemT<G>> asOf(const ComPtr<ssapi::IVSSItemT<G>>& item, std::int64_t millis) {
-  ComPtr<ssapi::IVSSVersionsT<G>> versions;
-  if (FAILED(item->get_Versions(0, versions.put())) || !versions) return nullptr;
-  ComPtr<IUnknown> unknown;
-  if (FAILED(versions->_NewEnum(unknown.put())) || !unknown) return nullptr;
-  ComPtr<IEnumVARIANT> enumerator;
-  if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(enumerator.put())))) return nullptr;
-  for (;;) {
-    VARIANT element;
-    ULONG fetched = 0;
-    if (enumerator->Next(1, &element, &fetched) != S_OK || fetched != 1 || !element.punkVal) return nullptr;
-    ComPtr<ssapi::IVSSVersionT<G>> version;
-    if (FAILED(element.punkVal->QueryInterface(ssapi::IVSSVersionT<G>::iid(),
-                                               reinterpret_cast<void**>(version.put()))))
-      continue;
-    DATE date = 0;
-    version->get_Date(&date);
-    if (millisOf(date) > millis) continue;
-    ComPtr<ssapi::IVSSItemT<G>> at;
-    version->get_VSSItem(at.put());
-    return at;
+  ComPtr<ssapi::IVSSItemT<G>> at;
+  if (FAILED(item->get_Version(Variant::fromDate(util::JavaTime::fromMillis(millis).asOfDate()), at.put()))) {
+    return nullptr;
   }
+  return at;
 }
 
-// Every child is taken at the time itself, not at the time of the parent's
-// version, so changes below a project that the project's own history does
-// not show are seen too.
 template <class G>
-void collect(const ComPtr<ssapi::IVSSItemT<G>>& item, std::int64_t millis, const std::filesystem::path& scratch,
-             Tree* tree) {
-  ComPtr<ssapi::IVSSItemT<G>> timed = asOf<G>(item, millis);
+void collect(const ComPtr<ssapi::IVSSItemT<G>>& timed, const std::filesystem::path& scratch, Tree* tree) {
   if (!timed) return;
   std::wstring spec;
   timed->get_Spec(&spec);
@@ -101,7 +76,7 @@ void collect(const ComPtr<ssapi::IVSSItemT<G>>& item, std::int64_t millis, const
   children->get_Count(&count);
   for (LONG i = 1; i <= count; ++i) {
     ComPtr<ssapi::IVSSItemT<G>> child;
-    if (SUCCEEDED(children->get_Item(Variant(i), child.put())) && child) collect<G>(child, millis, scratch, tree);
+    if (SUCCEEDED(children->get_Item(Variant(i), child.put())) && child) collect<G>(child, scratch, tree);
   }
 }
 
@@ -147,7 +122,9 @@ Tree treeAt(const ComPtr<ssapi::IVSSDatabaseT<G>>& database, const std::wstring&
   ComPtr<ssapi::IVSSItemT<G>> item;
   if (FAILED(database->get_VSSItem(spec, VARIANT_FALSE, item.put())) || !item) return tree;
   testsupport::TempDir scratch;
-  detail::collect<G>(item, millis, scratch.path(), &tree);
+  auto timed = detail::asOf<G>(item, millis);
+  VARIANT_BOOL deleted = VARIANT_FALSE;
+  if (timed && SUCCEEDED(timed->get_Deleted(&deleted)) && !deleted) detail::collect<G>(timed, scratch.path(), &tree);
   platform::clearErrorInfo();
   return tree;
 }

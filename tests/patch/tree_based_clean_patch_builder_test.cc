@@ -88,12 +88,10 @@ TYPED_TEST(TreePatchTest, DescribesTheProjectAsItStoodAtToWhateverFrom) {
   EXPECT_EQ(contentOf(this->temp(0)), "a1");
 }
 
-// Known case: the tree is that of the project's last own version not later
-// than "to", and our library hands out the children of a project version as
-// they stood at that version's time. A check-in made after that version
-// and before "to" (a.txt's "a2" at +10; the project's last change before +12
-// is at +5) is therefore not seen.
-TYPED_TEST(TreePatchTest, KnownCaseCheckInAfterTheProjectsLastChangeBeforeToIsNotSeen) {
+// The tree is the project as it stood at "to": a check-in made after the
+// project's own last change before then (a.txt's "a2" at +10; the project
+// last changed at +5) is seen.
+TYPED_TEST(TreePatchTest, ACheckInAfterTheProjectsOwnLastChangeIsSeen) {
   Capture capture;
   EXPECT_EQ(this->run(L"$/A", at(12)), S_OK);
   EXPECT_EQ(capture.xml(), patchDocument({
@@ -102,16 +100,22 @@ TYPED_TEST(TreePatchTest, KnownCaseCheckInAfterTheProjectsLastChangeBeforeToIsNo
                                addFile(L"$/A/a.txt", this->temp(0)),
                                addFile(L"$/A/b/y.txt", this->temp(1)),
                            }));
-  EXPECT_EQ(contentOf(this->temp(0)), "a1");
+  EXPECT_EQ(contentOf(this->temp(0)), "a2");
 }
 
-// Without a version as old as "to" the project is taken as it is today.
-TYPED_TEST(TreePatchTest, ToBeforeTheProjectExistedGivesTodaysState) {
+// Before the project existed it held nothing, and the patch says so.
+TYPED_TEST(TreePatchTest, ToBeforeTheProjectExistedGivesNoEntries) {
   Capture capture;
   EXPECT_EQ(this->run(L"$/A", at(-100)), S_OK);
-  EXPECT_NE(capture.xml().find(addFile(L"$/A/late.txt", this->temp(2))), std::wstring::npos);
-  EXPECT_THAT(capture.lines(), Contains(L"VSSUtil Error - Failed to find versioned item to time " +
-                                        at(-100).toMillisText()));
+  EXPECT_EQ(capture.xml(), patchDocument({}));
+}
+
+// A project deleted at "to" held nothing live then.
+TYPED_TEST(TreePatchTest, AProjectDeletedAtToGivesNoEntries) {
+  this->builder_.at(kBase + 30).remove(L"$/A/b").at(kBase + 40).recover(L"$/A/b");
+  Capture capture;
+  EXPECT_EQ(this->run(L"$/A/b", at(35)), S_OK);
+  EXPECT_EQ(capture.xml(), patchDocument({}));
 }
 
 TYPED_TEST(TreePatchTest, PathOfAFileGivesOneAddEntry) {
