@@ -16,7 +16,7 @@ HistoryRequest2<A>::~HistoryRequest2() = default;
 template <class A>
 HRESULT HistoryRequest2<A>::writeItem(const std::wstring& action, bool isFolder, const util::JavaTime& time,
                                       const std::wstring& path, LONG number) {
-  if (!written_.emplace(time.millis(), navigation::lowerCaseName(path), action, number).second) return S_OK;
+  if (!written_.emplace(navigation::lowerCaseName(path), action, number).second) return S_OK;
   HistoryItemText item;
   item.isFolder = isFolder;
   item.time = time;
@@ -46,6 +46,7 @@ template <class A>
 HRESULT HistoryRequest2<A>::getItemFromParentAndActionAndCall(const Version& version, const Item& item,
                                                               std::wstring action, const util::JavaTime& time,
                                                               bool fromFuture) {
+  written_.clear();
   comment_ = entryComment(version, item);
   HRESULT hr = version->get_Username(&user_);
   if (FAILED(hr)) {

@@ -3,7 +3,6 @@
 // the user, comment and version number of each change.
 #pragma once
 
-#include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
@@ -22,8 +21,9 @@ class HistoryRequest2 : public GenerationHistory<A> {
   HistoryRequest2(output::OutputChannels& channels, util::JavaTime from, util::JavaTime to);
   ~HistoryRequest2() override;
 
-  // Writes one history_item, unless the same one (time, path, action and
-  // version) was written already: one change is reported once per path.
+  // Writes one history_item, unless the entry being decoded wrote the same
+  // one (path, action and version) already: one change is reported once per
+  // path. Two changes of one second are two entries, and two items.
   HRESULT writeItem(const std::wstring& action, bool isFolder, const util::JavaTime& time, const std::wstring& path,
                     LONG number);
 
@@ -58,7 +58,7 @@ class HistoryRequest2 : public GenerationHistory<A> {
   std::wstring comment_;
   std::wstring user_;
   LONG versionNumber_ = -1;
-  std::set<std::tuple<std::int64_t, std::wstring, std::wstring, LONG>> written_;
+  std::set<std::tuple<std::wstring, std::wstring, LONG>> written_;  // by the current entry
 };
 
 extern template class HistoryRequest2<ssapi::Automation60>;

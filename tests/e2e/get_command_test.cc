@@ -50,6 +50,15 @@ TEST_P(GetCommandTest, ByTimeWritesTheFileAsItStoodThen) {
   EXPECT_EQ(run.errors, L"");
 }
 
+// Before the file existed there was nothing at the path: nothing is written
+// and the command fails as for a path not found.
+TEST_P(GetCommandTest, BeforeTheFileExistedNothingIsDelivered) {
+  auto run = get({"$/p/a.txt", output(), millisText(kBase + 5)});
+  EXPECT_EQ(run.exitCode, kFailed) << run.explain();
+  EXPECT_FALSE(exists());
+  EXPECT_EQ(run.errors, kNotFound);
+}
+
 TEST_P(GetCommandTest, ByVersionResolvesThePathAtTheTimeAndTakesTheNumber) {
   auto run = get({"$/p/a.txt", output(), millisText(kBase + 15), "3"});
   EXPECT_EQ(run.exitCode, 0) << run.explain();

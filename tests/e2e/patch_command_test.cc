@@ -388,12 +388,7 @@ TEST_P(PatchCommandTest, Patch3RetriesAndFailures) {
   EXPECT_EQ(failed.errors, L"");
 }
 
-// --- clean patches and the newest project version ---
-//
-// Both take the project at <to> as the item of its newest version not later
-// than <to>. That newest version stands until the project's next change, so
-// changes below the project made since then belong to it: a clean patch at
-// the far future delivers the tree as it is now.
+// --- clean patches: the whole project as it stood at <to> ---
 
 TEST_P(PatchCommandTest, CleanPatchesDeliverChangesAfterTheProjectsLastOwnChange) {
   // $/p's newest version is "Added $sub" (+2); s.txt, t.txt (+3, +4) and
@@ -425,6 +420,62 @@ TEST_P(PatchCommandTest, Patch3WalksSubprojectsChangedAfterTheirParentsNewestVer
   EXPECT_NE(tree.xml.find(L"<add spec=\"$/p/sub/deep/d.txt\""), std::wstring::npos) << tree.explain();
   auto clean = run({"patch2", "$/p", mask() + "2_"});
   EXPECT_NE(clean.xml.find(L"<add spec=\"$/p/sub/deep/d.txt\""), std::wstring::npos);
+}
+
+// A clean patch at a past time is the project as it stood then: changes
+// below the project since its own last change before then are in it, later
+// ones are not.
+TEST_P(PatchCommandTest, CleanPatchesAtAPastTimeShowThatTime) {
+  db_.at(kBase + 10).checkIn(L"$/p/a.txt", "a2");
+  db_.at(kBase + 20).checkIn(L"$/p/a.txt", "a3").remove(L"$/p/sub");
+  auto tree = run({"patch3", "$/p", mask(), "0", between(15)});
+  EXPECT_EQ(tree.exitCode, 0) << tree.explain();
+  EXPECT_TRUE(testsupport::wideTextEquals(
+      tree.xml, patchDocument({addDir(L"$/p"), addDir(L"$/p/sub"), addFile(L"$/p/a.txt", temp(0)),
+                               addFile(L"$/p/sub/s.txt", temp(1)), addFile(L"$/p/sub/t.txt", temp(2))})));
+  EXPECT_EQ(content(temp(0)), "a2");
+  auto clean = run({"patch2", "$/p", mask() + "2_", "0", between(15)});
+  EXPECT_EQ(clean.exitCode, 0) << clean.explain();
+  EXPECT_EQ(content(platform::utf8ToWide(mask()) + L"2_VM-VSS-TEMP-0.vss/a.txt"), "a2");
+  EXPECT_NE(clean.xml.find(L"<add spec=\"$/p/sub/t.txt\""), std::wstring::npos);
+}
+
+// Before the project existed it held nothing: patch3 has no entries, patch2
+// only its first, which clears the receiver.
+TEST_P(PatchCommandTest, CleanPatchesBeforeTheProjectExistedAreEmpty) {
+  auto tree = run({"patch3", "$/p", mask(), "0", commande2e::millisText(kBase - 100)});
+  EXPECT_EQ(tree.exitCode, 0) << tree.explain();
+  EXPECT_TRUE(testsupport::wideTextEquals(tree.xml, patchDocument({})));
+  auto clean = run({"patch2", "$/p", mask() + "2_", "0", commande2e::millisText(kBase - 100)});
+  EXPECT_EQ(clean.exitCode, 0) << clean.explain();
+  EXPECT_TRUE(testsupport::wideTextEquals(clean.xml, patchDocument({deleteDir(L"")})));
+}
+
+// SourceSafe's names are not case-sensitive: a project asked for in other
+// letters gives the same documents, under the names as SourceSafe keeps them.
+TEST_P(PatchCommandTest, TheProjectsLetterCaseDoesNotMatter) {
+  db_.at(kBase + 10).checkIn(L"$/p/a.txt", "a2").rename(L"$/p/sub", L"Sub");
+  for (const char* command : {"history", "patch", "patch2", "patch3"}) {
+    SCOPED_TRACE(command);
+    auto document = [&](const std::string& path) {
+      const std::string localMask = mask() + command + path.substr(2) + "_";
+      std::vector<std::string> args = {command, path};
+      if (std::string(command) != "history") args.push_back(localMask);
+      args.push_back(between(5));
+      auto result = run(args);
+      EXPECT_EQ(result.exitCode, 0) << result.explain();
+      // The local file names follow the mask, which differs with the path.
+      std::wstring text = result.xml;
+      const std::wstring local = platform::utf8ToWide(localMask);
+      for (std::size_t at = text.find(local); at != std::wstring::npos; at = text.find(local, at)) {
+        text.replace(at, local.size(), L"<mask>");
+      }
+      return text;
+    };
+    const std::wstring lower = document("$/p");
+    EXPECT_TRUE(testsupport::wideTextEquals(document("$/P"), lower));
+    EXPECT_NE(lower.find(L"$/p/Sub"), std::wstring::npos) << testsupport::printable(lower);
+  }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "native/database_files.h"
 #include "platform/text_encoding.h"
 #include "support/run_binary.h"
+#include "support/patch_receiver.h"
 #include "support/real_databases.h"
 #include "support/temp_dir.h"
 #include "support/utf16_compare.h"
@@ -487,6 +488,43 @@ TEST_P(RealDatabaseRunTest, Patch3OfTheWholeTreeIsTheCurrentTree) {
   }
   EXPECT_EQ(gotFiles.size(), expectedFiles.size());
   for (const auto& [spec, node] : expectedFiles) EXPECT_TRUE(gotFiles.count(spec)) << "missing " << utf8(spec);
+}
+
+// At past times the commands agree with one another: the patch from one
+// time to another turns patch3's tree of the first into patch3's tree of
+// the second, and the history of that window stays inside it.
+TEST_P(RealDatabaseRunTest, PastTimesAgreeAcrossCommands) {
+  std::vector<std::uint32_t> times(facts_->recordTimes.begin(), facts_->recordTimes.end());
+  if (times.size() < 3) GTEST_SKIP() << "too few changes";
+  const std::int64_t from = std::int64_t{times[times.size() / 3]} * 1000;
+  const std::int64_t to = std::int64_t{times[times.size() * 2 / 3]} * 1000;
+  auto treeAt = [&](std::int64_t millis, const std::string& mask) {
+    RunOutput result = run({"patch3", "$/", (dir_ / mask).string(), "0", std::to_string(millis)});
+    EXPECT_EQ(result.exitCode, 0) << utf8(result.errors);
+    reference::Tree tree;
+    EXPECT_EQ(reference::applyPatch(result.xml, L"$/", &tree), std::vector<std::string>{});
+    return tree;
+  };
+  reference::Tree tree = treeAt(from, "a_");
+  const reference::Tree later = treeAt(to, "b_");
+  EXPECT_NE(tree.files, later.files);
+
+  RunOutput patch = run({"patch", "$/", (dir_ / "c_").string(), std::to_string(from), std::to_string(to)});
+  ASSERT_EQ(patch.exitCode, 0) << utf8(patch.errors);
+  EXPECT_EQ(reference::applyPatch(patch.xml, L"$/", &tree), std::vector<std::string>{});
+  EXPECT_EQ(tree.folders, later.folders);
+  EXPECT_TRUE(tree.files == later.files);
+
+  RunOutput result = run({"history", "$/", std::to_string(from), std::to_string(to)});
+  ASSERT_EQ(result.exitCode, 0) << utf8(result.errors);
+  std::size_t items = 0;
+  for (std::size_t at = result.xml.find(L" time=\""); at != std::wstring::npos; at = result.xml.find(L" time=\"", at + 1)) {
+    const std::int64_t time = std::stoll(result.xml.substr(at + 7));
+    EXPECT_GE(time, from - 1);
+    EXPECT_LE(time, to);
+    ++items;
+  }
+  EXPECT_GT(items, 0u);
 }
 
 // A Get per file starts the program once (some 50 ms in a Debug build, ten

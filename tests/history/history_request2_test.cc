@@ -285,8 +285,8 @@ TYPED_TEST(HistoryRequestTest, UnreadableEntryFieldsGiveEmptyUserAndVersionMinus
   EXPECT_EQ(lines, std::vector<std::wstring>(TypeParam::kIs2005 ? 2 : 1, userLine));
 }
 
-// One change is reported once per path: the same item (time, path, action
-// and version) is written once, whichever way the walk met it again.
+// One change is reported once per path: outside an entry (and within one)
+// the same item (path, action and version) is written once.
 TYPED_TEST(HistoryRequestTest, TheSameItemIsWrittenOnce) {
   Capture capture;
   {

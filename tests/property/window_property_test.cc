@@ -139,12 +139,14 @@ template <class A>
 class WindowPropertyTest : public ::testing::Test {
  protected:
   void checkDatabase(std::uint32_t seed, unsigned windows) {
-    testsupport::TempDir dir;
+    testsupport::TempDir dir = testsupport::TempDir::inMemory();
+    // The first seeds keep one mix; later ones (the long runs) vary the size,
+    // the share of bursts and the share of check-ins.
     ssapi::GeneratorOptions options;
-    options.versions = 500;
     options.seed = seed;
-    options.sameSecondPercent = 30;
-    options.checkInPerMille = 300;
+    options.versions = seed <= 4 ? 500 : 200 + seed * 97 % 1000;
+    options.sameSecondPercent = seed <= 4 ? 30 : 5 + seed * 17 % 60;
+    options.checkInPerMille = seed <= 4 ? 300 : 100 + seed * 53 % 700;
     ssapi::generateDatabase(dir / "db", options);
     const reference::Replay replay(dir / "db" / "data");
     auto database = openDatabase<A>(dir / "db" / "srcsafe.ini");
@@ -153,6 +155,7 @@ class WindowPropertyTest : public ::testing::Test {
     std::mt19937_64 random(seed);
     const std::vector<std::int64_t>& moments = replay.changeMillis();
     const std::vector<std::wstring> projects = replay.projectsNow();
+    const std::vector<std::wstring> kinds = replay.changeKinds();
     auto pickTime = [&]() -> std::int64_t {
       std::int64_t moment = moments[random() % moments.size()];
       switch (random() % 10) {
@@ -172,10 +175,24 @@ class WindowPropertyTest : public ::testing::Test {
       if (window.from > window.to) std::swap(window.from, window.to);
       if (random() % 10 == 0) window.from = 0;
       if (random() % 10 == 0) window.to = util::FAR_FUTURE.millis();
-      checkWindow(*database, replay, window, dir.path());
+      const fs::path scratch = dir / ("w" + std::to_string(checked_));
+      fs::create_directory(scratch);
+      checkWindow(*database, replay, window, scratch);
+      for (std::size_t change = 0; change < moments.size(); ++change) {
+        if (moments[change] >= window.from && moments[change] <= window.to) ++kindsChecked_[kinds[change]];
+      }
+      // A directory that only grows makes every new file slower to create.
+      fs::remove_all(scratch);
       ++checked_;
     }
     std::cout << "seed " << seed << ": " << checked_ << " windows checked\n";
+  }
+
+  // How many changes of each kind the checked windows held.
+  void reportKinds() const {
+    std::cout << "changes inside the windows checked:";
+    for (const auto& [kind, count] : kindsChecked_) std::cout << " " << platform::wideToUtf8(kind) << "=" << count;
+    std::cout << "\n";
   }
 
   void checkWindow(typename A::Database& database, const reference::Replay& replay, const Window& window,
@@ -183,7 +200,7 @@ class WindowPropertyTest : public ::testing::Test {
     const auto from = util::JavaTime::fromMillis(window.from);
     const auto to = util::JavaTime::fromMillis(window.to);
     const reference::Tree atTo = replay.treeAt(window.project, window.to);
-    const std::wstring mask = (folder / ("w" + std::to_string(checked_) + "_")).wstring();
+    const std::wstring mask = (folder / "m_").wstring();
 
     // The clean patches describe the project at "to".
     for (const char* command : {"patch2", "patch3"}) {
@@ -242,14 +259,22 @@ class WindowPropertyTest : public ::testing::Test {
 
   unsigned checked_ = 0;
   unsigned failures_ = 0;
+  std::map<std::wstring, std::size_t> kindsChecked_;
 };
 
 TYPED_TEST_SUITE(WindowPropertyTest, Generations, GenerationName);
 
 TYPED_TEST(WindowPropertyTest, PatchesAndHistoryShowTheProjectAsItStood) {
-  const unsigned seeds = fromEnvironment("QUILLGATE_PROPERTY_SEEDS", 2);
-  const unsigned windows = fromEnvironment("QUILLGATE_PROPERTY_WINDOWS", 60);
+  const unsigned seeds = fromEnvironment("QUILLGATE_PROPERTY_SEEDS", 4);
+  const unsigned windows = fromEnvironment("QUILLGATE_PROPERTY_WINDOWS", 100);
   for (std::uint32_t seed = 1; seed <= seeds && this->failures_ < 5; ++seed) this->checkDatabase(seed, windows);
+  this->reportKinds();
+  // Every kind of change the generator makes was met inside some window.
+  for (const wchar_t* kind : {L"create-project", L"add-file", L"check-in", L"rename", L"move", L"share", L"branch",
+                              L"pin", L"unpin", L"delete", L"recover", L"destroy", L"purge", L"label", L"archive",
+                              L"restore", L"rollback"}) {
+    EXPECT_GT(this->kindsChecked_[kind], 0u) << platform::wideToUtf8(kind);
+  }
 }
 
 }  // namespace

@@ -366,6 +366,12 @@ Replay::Replay(const std::filesystem::path& dataFolder) {
 
 Replay::~Replay() = default;
 
+std::vector<std::wstring> Replay::changeKinds() const {
+  std::vector<std::wstring> kinds;
+  for (const Line& line : lines_) kinds.push_back(line.kind);
+  return kinds;
+}
+
 std::vector<std::wstring> Replay::projectsNow() const {
   State state;
   std::vector<std::pair<std::wstring, bool>> ignored;

@@ -49,8 +49,10 @@ class Replay {
   Replay(const Replay&) = delete;
   Replay& operator=(const Replay&) = delete;
 
-  // The times of all changes as the program reports them, in journal order.
+  // The times of all changes as the program reports them, in journal order,
+  // and their kinds ("check-in", "rename", ...).
   const std::vector<std::int64_t>& changeMillis() const { return millis_; }
+  std::vector<std::wstring> changeKinds() const;
   // Specs of the live projects at the end of the journal.
   std::vector<std::wstring> projectsNow() const;
 

@@ -10,6 +10,9 @@ namespace testsupport {
 class TempDir {
  public:
   TempDir();
+  // In memory where the system offers a folder for it (/dev/shm): for tests
+  // that make and remove thousands of files, which a disk makes slow.
+  static TempDir inMemory();
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -18,6 +21,7 @@ class TempDir {
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
+  explicit TempDir(const std::filesystem::path& base);
   std::filesystem::path path_;
 };
 

@@ -72,6 +72,11 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
     ref.spec = std::move(where->spec);
     ref.deleted = where->deleted;
     ref.name = where->state ? db.text(where->state->name) : L"";
+  } else if (moment.kind == model::Moment::Kind::kEndOfSecond) {
+    // Asked for as of a time at which it stood in no project (archived or
+    // destroyed with a project above it, or moved out of the tree): nothing
+    // of it was live then.
+    ref.deleted = true;
   }
   return ref;
 }

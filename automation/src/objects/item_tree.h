@@ -32,7 +32,9 @@ std::optional<Whereabouts> whereabouts(const model::Database& db, model::ItemId 
 
 // The item of `from` at a version and a moment, named as it was named then
 // (through the entry `from` was reached by when that entry held it). An item
-// that no entry readable now held then keeps the path and flag of `from`.
+// that no entry readable now held then keeps the path of `from`; asked for
+// as of a time, it counts as deleted then (one of its versions keeps the
+// flag of `from`: SourceSafe's files may not tell where it stood).
 ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t version, const model::Moment& moment);
 
 // The children of a project item at its version, each at the item's moment
