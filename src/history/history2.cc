@@ -202,30 +202,52 @@ const std::wstring& History2<A>::rootSpecAt(const util::JavaTime& time) {
   return rootSpecThen_;
 }
 
+// Half a second before the entry's second: the state before every change of it.
+static util::JavaTime beforeSecondOf(const util::JavaTime& time) {
+  const std::int64_t second = (time.millis() + 1) / 1000;
+  return util::JavaTime::fromMillis(second * 1000 - 500);
+}
+
 // The requested project is known here only by its spec at the end of the
 // entry's second, and the item by its spec at the entry's own moment. When
-// the project or a project above it was renamed or moved within that second
-// after the entry, the two disagree: then the projects above the item, taken
-// at the end of that second, tell whether one of them is the project.
+// the project or a project above it was renamed, moved or archived within
+// that second after the entry, the two disagree: then the projects above the
+// item, taken at the end of that second or else just before it, tell whether
+// one of them is the project. Two live items never share a spec at one time,
+// so that comparison is one of identity.
 template <class A>
 bool History2<A>::isInsideRoot(const Item& item, const util::JavaTime& time) {
   std::wstring spec;
   if (FAILED(navigation::getSpec<A>(item, &spec))) return false;
   const std::wstring& rootThen = rootSpecAt(time);
   if (navigation::isInsideProject(spec, rootThen)) return true;
+  bool inside = projectAboveIsRoot(item, time, rootThen);
+  if (!inside) {
+    const util::JavaTime before = beforeSecondOf(time);
+    Item rootBefore;
+    std::wstring rootSpecBefore;
+    inside = SUCCEEDED(navigation::getVersionedItemToTime<A>(root_, before, &rootBefore)) &&
+             SUCCEEDED(navigation::getSpec<A>(rootBefore, &rootSpecBefore)) &&
+             projectAboveIsRoot(item, before, rootSpecBefore);
+  }
+  platform::clearErrorInfo();
+  return inside;
+}
+
+template <class A>
+bool History2<A>::projectAboveIsRoot(const Item& item, const util::JavaTime& at, const std::wstring& rootSpecThen) {
   Item above = item;
   for (int depth = 0; above && depth < 512; ++depth) {
-    Item later;
-    std::wstring laterSpec;
-    if (navigation::isProject<A>(above) && SUCCEEDED(navigation::getVersionedItemToTime<A>(above, time, &later)) &&
-        SUCCEEDED(later->get_Spec(&laterSpec)) && navigation::sameNameIgnoringCase(laterSpec, rootThen)) {
+    Item then;
+    std::wstring thenSpec;
+    if (navigation::isProject<A>(above) && SUCCEEDED(navigation::getVersionedItemToTime<A>(above, at, &then)) &&
+        SUCCEEDED(then->get_Spec(&thenSpec)) && navigation::sameNameIgnoringCase(thenSpec, rootSpecThen)) {
       return true;
     }
     Item parent;
     if (FAILED(above->get_Parent(parent.put()))) break;
     above = std::move(parent);
   }
-  platform::clearErrorInfo();
   return false;
 }
 
@@ -234,10 +256,8 @@ bool History2<A>::wasLive(const Item& project, const util::JavaTime& time) {
   bool deleted = false;
   this->getIsDeleted(project, &deleted);
   if (!deleted) return true;
-  // Half a second before the entry's second: the state before every change of it.
-  const std::int64_t second = (time.millis() + 1) / 1000;
   Item before;
-  if (FAILED(navigation::getVersionedItemToTime<A>(project, util::JavaTime::fromMillis(second * 1000 - 500), &before))) {
+  if (FAILED(navigation::getVersionedItemToTime<A>(project, beforeSecondOf(time), &before))) {
     platform::clearErrorInfo();
     return false;
   }

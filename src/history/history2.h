@@ -99,6 +99,9 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
   // The spec of the requested project at the time (it may have had another
   // name then); its present spec when it cannot be had.
   const std::wstring& rootSpecAt(const util::JavaTime& time);
+  // Whether the item or a project above it, each taken at that time, had the
+  // spec the requested project had then.
+  bool projectAboveIsRoot(const Item& item, const util::JavaTime& at, const std::wstring& rootSpecThen);
   // Whether a project standing at the moment of an entry made at the time
   // was live then. SourceSafe's own files keep times to the second and no
   // order across items within one: a project deleted in the second of the
