@@ -56,6 +56,26 @@ std::optional<Whereabouts> locateAt(const model::Database& db, model::ItemId ite
   return std::nullopt;
 }
 
+// Whether the item, standing nowhere at the moment, was taken out of the
+// tree then: an entry held it and was archived, destroyed or moved away, or
+// the project holding it was itself taken out. Without such evidence (a
+// project gone with its record of the item) where it stood cannot be told,
+// and it is not taken for removed.
+bool removedAt(const model::Database& db, model::ItemId item, const model::Moment& moment, int depth) {
+  if (item == db.root() || depth > kMaxDepth) return false;
+  for (const model::EntryRef& entry : db.item(item).everHeld) {
+    if (entry.project == model::kNoItem) continue;
+    const std::int32_t version = model::versionAt(db, entry.project, moment);
+    if (version == 0) continue;
+    const auto& states = db.item(entry.project).entries[static_cast<std::size_t>(entry.slot)].states;
+    auto after = std::upper_bound(states.begin(), states.end(), version,
+                                  [](std::int32_t v, const model::EntryState& st) { return v < st.since; });
+    if (after == states.begin() || (after - 1)->item != item) continue;
+    if (!(after - 1)->present || removedAt(db, entry.project, moment, depth + 1)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<Whereabouts> whereabouts(const model::Database& db, model::ItemId item, model::EntryRef preferred,
@@ -72,10 +92,10 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
     ref.spec = std::move(where->spec);
     ref.deleted = where->deleted;
     ref.name = where->state ? db.text(where->state->name) : L"";
-  } else if (moment.kind == model::Moment::Kind::kEndOfSecond) {
-    // Asked for as of a time at which it stood in no project (archived or
-    // destroyed with a project above it, or moved out of the tree): nothing
-    // of it was live then.
+  } else if (removedAt(db, from.item, moment, 0)) {
+    // It stood in no project at that moment (archived or destroyed with a
+    // project above it): nothing of it was live then, though a file shared
+    // into it may still have written its changes there.
     ref.deleted = true;
   }
   return ref;
