@@ -191,6 +191,29 @@ TYPED_TEST(MomentsTest, AProjectsDeletionReachesWhatItHolds) {
   EXPECT_EQ(childNames<G>(asOf<G>(item<G>(db, L"$/p/renamed"), kT0 + 65)), Lines{});
 }
 
+// A project archived away is in no tree until it is restored: what a file
+// shared into it writes there meanwhile (a rename made in its other place)
+// is a change of a project that was not live.
+TYPED_TEST(MomentsTest, AnArchivedProjectIsNotLiveUntilRestored) {
+  using G = TypeParam;
+  DatabaseBuilder b;
+  b.at(kT0).createProject(L"$/a").createProject(L"$/b").createProject(L"$/b/s").addFile(L"$/a/x", "1");
+  b.at(kT0 + 10).share(L"$/a/x", L"$/b/s");
+  b.at(kT0 + 20).archive(L"$/b");
+  b.at(kT0 + 30).rename(L"$/a/x", L"y");
+  b.at(kT0 + 40).restore(L"$/b");
+  auto db = b.open<G>();
+  auto sub = item<G>(db, L"$/b/s");
+  std::vector<std::wstring> seen;
+  for (const VersionRow& row : versions<G>(sub)) {
+    seen.push_back(row.action + (row.itemDeleted ? L" (not live)" : L""));
+  }
+  EXPECT_EQ(seen, (Lines{L"Renamed x to y (not live)", L"Shared $/a/x", L"Created $s"}));
+  EXPECT_TRUE(deletedFlag<G>(asOf<G>(sub, kT0 + 35)));
+  EXPECT_FALSE(deletedFlag<G>(asOf<G>(sub, kT0 + 45)));
+  EXPECT_FALSE(deletedFlag<G>(asOf<G>(sub, kT0 + 15)));
+}
+
 // The changes of one second are one moment: a time in that second sees all.
 TYPED_TEST(MomentsTest, ChangesOfOneSecondAreSeenTogether) {
   using G = TypeParam;

@@ -67,6 +67,33 @@ TEST_P(HistoryActionTest, RenameFile) {
   expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Deleted"}, {L"File", kChange, 1, L"$/proj/b.txt", L"Added"}});
 }
 
+// A file shared into a project that was archived away: its rename reaches
+// only the place that was live.
+TEST_P(HistoryActionTest, RenameOfAFileSharedIntoAnArchivedProject) {
+  db_.createProject(L"$/proj/s");
+  db_.share(L"$/proj/a.txt", L"$/proj/s");
+  db_.archive(L"$/proj/s");
+  db_.at(kChange).rename(L"$/proj/a.txt", L"b.txt");
+  expectHistory({{L"File", kChange, 2, L"$/proj/a.txt", L"Deleted"}, {L"File", kChange, 1, L"$/proj/b.txt", L"Added"}});
+}
+
+// The project above the requested one archived in the second of a change
+// inside it, after the change, restored later, and the requested project
+// moved away twice: the change was made inside it all the same.
+TEST_P(HistoryActionTest, ACheckInJustBeforeTheProjectAboveWasArchived) {
+  db_.createProject(L"$/proj/sub").addFile(L"$/proj/sub/x.txt", "x").createProject(L"$/other").createProject(L"$/third");
+  db_.at(kChange).checkIn(L"$/proj/sub/x.txt", "x2");
+  db_.at(kChange).archive(L"$/proj");
+  db_.at(kChange + 10).restore(L"$/proj");
+  db_.at(kChange + 20).move(L"$/proj/sub", L"$/other");
+  db_.at(kChange + 40).move(L"$/other/sub", L"$/third");
+  HistoryRun run = historye2e::runHistory(dir_, db_, GetParam(),
+                                          {"$/third/sub", historye2e::millisArg(kT0 + 50), historye2e::millisArg(kT0 + 130)});
+  EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_TRUE(testsupport::utf16FileEquals(
+      run.xmlPath, historyDocument(kFrom, L"09.09.2001 1:48:50", {{L"File", kChange, 2, L"$/proj/sub/x.txt", L"Changed"}})));
+}
+
 TEST_P(HistoryActionTest, RenameProject) {
   db_.createProject(L"$/proj/sub");
   db_.at(kChange).rename(L"$/proj/sub", L"sub2");

@@ -61,6 +61,7 @@ struct VersionRow {
   double date = 0;
   std::wstring spec;  // of the version's item
   LONG itemVersion = 0;
+  bool itemDeleted = false;
 };
 
 // Every version get_Versions lists, read through _NewEnum and Next.
@@ -94,6 +95,9 @@ std::vector<VersionRow> versions(const ComPtr<IVSSItemT<G>>& of, LONG flags = 0)
     if (at) {
       at->get_Spec(&row.spec);
       at->get_VersionNumber(&row.itemVersion);
+      VARIANT_BOOL deleted = VARIANT_FALSE;
+      at->get_Deleted(&deleted);
+      row.itemDeleted = deleted != VARIANT_FALSE;
     }
     rows.push_back(row);
   }
