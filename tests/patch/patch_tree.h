@@ -16,6 +16,7 @@
 #include "platform/text_encoding.h"
 #include "platform/variant.h"
 #include "ssapi/ssapi.h"
+#include "support/patch_receiver.h"
 #include "support/temp_dir.h"
 #include "util/java_time.h"
 
@@ -80,33 +81,6 @@ void collect(const ComPtr<ssapi::IVSSItemT<G>>& timed, const std::filesystem::pa
   }
 }
 
-inline std::wstring unescape(const std::wstring& text) {
-  std::wstring result;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'&') {
-      for (auto [entity, c] : {std::pair{L"&amp;", L'&'}, {L"&quot;", L'"'}, {L"&lt;", L'<'}, {L"&gt;", L'>'}}) {
-        std::wstring e = entity;
-        if (text.compare(i, e.size(), e) == 0) {
-          result += c;
-          i += e.size() - 1;
-          break;
-        }
-      }
-      continue;
-    }
-    result += text[i];
-  }
-  return result;
-}
-
-inline std::wstring attribute(const std::wstring& line, const std::wstring& name) {
-  const std::wstring key = name + L"=\"";
-  std::size_t start = line.find(key);
-  if (start == std::wstring::npos) return L"";
-  start += key.size();
-  return unescape(line.substr(start, line.find(L'"', start) - start));
-}
-
 inline bool isUnder(const std::wstring& path, const std::wstring& base) {
   return base.empty() || path == base || (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
                                           path[base.size()] == L'/');
@@ -134,20 +108,16 @@ Tree treeAt(const ComPtr<ssapi::IVSSDatabaseT<G>>& database, const std::wstring&
 // directory, "delete" removes the file, "delete-dir" removes the path with
 // everything below it (the empty spec: everything).
 inline void applyPatch(const std::wstring& document, Tree* tree) {
-  std::size_t start = 0;
-  while (start < document.size()) {
-    std::size_t end = document.find(L'\n', start);
-    if (end == std::wstring::npos) end = document.size();
-    const std::wstring line = document.substr(start, end - start);
-    start = end + 1;
-    const std::wstring spec = detail::attribute(line, L"spec");
-    if (line.starts_with(L"   <add spec=")) {
-      tree->files[spec] = detail::readBytes(platform::wideToUtf8(detail::attribute(line, L"file")));
-    } else if (line.starts_with(L"   <add-dir spec=")) {
+  using Kind = reference::PatchEntry::Kind;
+  for (const reference::PatchEntry& entry : reference::patchEntries(document)) {
+    const std::wstring& spec = entry.spec;
+    if (entry.kind == Kind::kAdd) {
+      tree->files[spec] = detail::readBytes(platform::wideToUtf8(entry.file));
+    } else if (entry.kind == Kind::kAddDir) {
       tree->dirs.insert(spec);
-    } else if (line.starts_with(L"   <delete spec=")) {
+    } else if (entry.kind == Kind::kDelete) {
       tree->files.erase(spec);
-    } else if (line.starts_with(L"   <delete-dir spec=")) {
+    } else {
       std::erase_if(tree->dirs, [&](const std::wstring& dir) { return detail::isUnder(dir, spec); });
       std::erase_if(tree->files, [&](const auto& file) { return detail::isUnder(file.first, spec); });
     }
