@@ -202,6 +202,10 @@ const std::wstring& History2<A>::rootSpecAt(const util::JavaTime& time) {
   return rootSpecThen_;
 }
 
+// A time after every change a database holds: items as of it stand as they
+// stand today.
+constexpr util::JavaTime kLongAfterAnyChange = util::JavaTime::fromMillis(4102444800000);  // 2100-01-01
+
 // Half a second before the entry's second: the state before every change of it.
 static util::JavaTime beforeSecondOf(const util::JavaTime& time) {
   const std::int64_t second = (time.millis() + 1) / 1000;
@@ -230,6 +234,10 @@ bool History2<A>::isInsideRoot(const Item& item, const util::JavaTime& time) {
              SUCCEEDED(navigation::getSpec<A>(rootBefore, &rootSpecBefore)) &&
              projectAboveIsRoot(item, before, rootSpecBefore);
   }
+  // Made and archived (or moved away) within one second, the project stood
+  // nowhere at either end of it; as it stands today, it is found by the
+  // path it was asked for.
+  if (!inside) inside = projectAboveIsRoot(item, kLongAfterAnyChange, rootSpec_);
   platform::clearErrorInfo();
   return inside;
 }
@@ -240,8 +248,12 @@ bool History2<A>::projectAboveIsRoot(const Item& item, const util::JavaTime& at,
   for (int depth = 0; above && depth < 512; ++depth) {
     Item then;
     std::wstring thenSpec;
+    bool deleted = true;
+    // A project standing nowhere keeps the last spec it had; only a live one
+    // is the one project of its spec.
     if (navigation::isProject<A>(above) && SUCCEEDED(navigation::getVersionedItemToTime<A>(above, at, &then)) &&
-        SUCCEEDED(then->get_Spec(&thenSpec)) && navigation::sameNameIgnoringCase(thenSpec, rootSpecThen)) {
+        SUCCEEDED(then->get_Spec(&thenSpec)) && navigation::sameNameIgnoringCase(thenSpec, rootSpecThen) &&
+        SUCCEEDED(navigation::getDeleted<A>(log(), then, &deleted)) && !deleted) {
       return true;
     }
     Item parent;

@@ -94,6 +94,17 @@ TEST_P(HistoryActionTest, ACheckInJustBeforeTheProjectAboveWasArchived) {
       run.xmlPath, historyDocument(kFrom, L"09.09.2001 1:48:50", {{L"File", kChange, 2, L"$/proj/sub/x.txt", L"Changed"}})));
 }
 
+// Made and archived in one second, restored later under a project since
+// renamed: the project's creation is in its history, under the names of
+// then, although it stood at neither end of that second.
+TEST_P(HistoryActionTest, AProjectArchivedInTheSecondItWasMade) {
+  db_.at(kChange).createProject(L"$/proj/new");
+  db_.at(kChange).archive(L"$/proj/new");
+  db_.at(kChange + 10).restore(L"$/proj/new");
+  db_.at(kChange + 20).rename(L"$/proj", L"proj2");
+  expectHistory({{L"Dir", kChange, 1, L"$/proj/new", L"Added"}}, "$/proj2/new");
+}
+
 TEST_P(HistoryActionTest, RenameProject) {
   db_.createProject(L"$/proj/sub");
   db_.at(kChange).rename(L"$/proj/sub", L"sub2");
