@@ -1,6 +1,8 @@
 #include "native/model_loader.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -147,7 +149,19 @@ model::Revision ModelLoader::common(model::Database& db, const HistoryRecord& re
 // them deeper than the stack allows.
 constexpr int kMaxLoadDepth = 512;
 
+// No exception leaves the library: an item whose load threw is damaged,
+// like one whose files could not be read.
 void ModelLoader::load(model::Database& db, ItemId id) {
+  try {
+    loadItem(db, id);
+  } catch (const std::bad_alloc&) {
+    db.recordFailure(id, {E_OUTOFMEMORY, L"Not enough memory to read the item"});
+  } catch (const std::exception& thrown) {
+    db.recordFailure(id, {E_FAIL, fmt::format(L"Reading the item failed: {}", files_->decode(thrown.what()))});
+  }
+}
+
+void ModelLoader::loadItem(model::Database& db, ItemId id) {
   const model::Item& stub = db.peek(id);
   if (depth_ >= kMaxLoadDepth) {
     db.recordFailure(id, {ESS_CORRUPT, L"The database's projects are nested too deeply to be read"});
@@ -528,8 +542,19 @@ void ModelLoader::loadFile(model::Database& db, ItemId id, const ItemFile& item)
                    [&](const model::EntryRef& a, const model::EntryRef& b) { return madeAt(a) < madeAt(b); });
 }
 
-void ModelLoader::loadContent(const model::Database&, ItemId file, std::int32_t version, std::string* bytes,
+void ModelLoader::loadContent(const model::Database& db, ItemId file, std::int32_t version, std::string* bytes,
                               model::LoadFailure* failure) {
+  try {
+    loadVersionContent(db, file, version, bytes, failure);
+  } catch (const std::bad_alloc&) {
+    *failure = {E_OUTOFMEMORY, L"Not enough memory to rebuild the version"};
+  } catch (const std::exception& thrown) {
+    *failure = {E_FAIL, fmt::format(L"Rebuilding the version failed: {}", files_->decode(thrown.what()))};
+  }
+}
+
+void ModelLoader::loadVersionContent(const model::Database&, ItemId file, std::int32_t version, std::string* bytes,
+                                     model::LoadFailure* failure) {
   auto found = fileItems_.find(file);
   if (found == fileItems_.end()) {
     *failure = {E_FAIL, L"The file's records were not read"};

@@ -34,6 +34,9 @@ class ModelLoader final : public model::ItemLoader {
   const DatabaseFiles& files() const { return *files_; }
 
  private:
+  void loadItem(model::Database& db, model::ItemId id);
+  void loadVersionContent(const model::Database& db, model::ItemId file, std::int32_t version, std::string* bytes,
+                          model::LoadFailure* failure);
   model::ItemId stubFor(model::Database& db, const std::string& physical, model::ItemType type);
   void loadProject(model::Database& db, model::ItemId id, const ItemFile& item, const std::vector<ProjectEntry>& entries,
                    const std::wstring& dataFile);
