@@ -216,7 +216,7 @@ Status DatabaseFiles::contentAt(const ItemFile& file, std::int32_t version, std:
 }
 
 Status DatabaseFiles::loadNames() const {
-  if (namesLoaded_) return success();
+  if (namesLoaded_) return namesFailure_;
   std::filesystem::path path;
   if (!findEntry(dataFolder_.path, "names.dat", &path).ok()) {
     namesLoaded_ = true;  // old databases have none: every name is in its field
@@ -229,6 +229,9 @@ Status DatabaseFiles::loadNames() const {
         return NamesFile::parse(std::move(bytes), displayPath(path), &names);
       });
       !status.ok()) {
+    // Once: every name of the database would read it again.
+    namesLoaded_ = true;
+    namesFailure_ = status;
     return status;
   }
   names_ = std::move(names);

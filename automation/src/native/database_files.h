@@ -108,6 +108,7 @@ class DatabaseFiles {
   CodePage codePage_;
   mutable bool namesLoaded_ = false;
   mutable std::optional<NamesFile> names_;
+  mutable Status namesFailure_;
   mutable std::size_t filesRead_ = 0;
 };
 
