@@ -25,6 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The far-future javatime: a file as it is now.
+constexpr const char* kFarFuture = "4611686018427387904";
+
 // Rewrites a file with the bytes it holds, as an in-place writer does.
 void rewriteInPlace(const fs::path& file, const std::string& bytes) {
   int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -42,7 +45,7 @@ class ConcurrentWriterTest : public ::testing::Test {
  protected:
   testsupport::RunResult get(const std::string& spec) {
     std::vector<std::string> args = {"out.xml", "err.txt", (dir_ / "db" / "srcsafe.ini").string(), "/login:Guest",
-                                     "/pwd:", "get", spec, "got.bin", "0"};
+                                     "/pwd:", "get", spec, "got.bin", kFarFuture};
     testsupport::RunOptions options;
     options.workingDirectory = dir_.path();
     options.setEnvironment = {{"TZ", "UTC"}, {"SSAPI_CODEPAGE", "950"}};

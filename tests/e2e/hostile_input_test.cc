@@ -38,6 +38,9 @@ namespace {
 namespace fs = std::filesystem;
 namespace native = ssapi::native;
 
+// The far-future javatime: a file as it is now.
+constexpr const char* kFarFuture = "4611686018427387904";
+
 enum class Form { kNative, kText };
 enum class Expect {
   kFailureOrNothingNew,  // fails, or delivers a part of what the undamaged database gives
@@ -237,7 +240,7 @@ const Command kCommands[] = {
     {"patch", {"patch", "$/", "{out}/m1-", "0"}},
     {"patch2", {"patch2", "$/", "{out}/m2-"}},
     {"patch3", {"patch3", "$/", "{out}/m3-"}},
-    {"get", {"get", "{file}", "{out}/got.bin", "0"}},
+    {"get", {"get", "{file}", "{out}/got.bin", kFarFuture}},
     {"connection", {"connection", "$/"}},
 };
 

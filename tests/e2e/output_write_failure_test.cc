@@ -19,6 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kFailed = 255;
+// The far-future javatime: a file as it is now.
+constexpr const char* kFarFuture = "4611686018427387904";
 
 struct Outcome {
   int exitCode = -1;
@@ -125,13 +127,17 @@ TEST_F(OutputWriteFailureTest, AnExtractedFileThatCannotBeWrittenFailsTheCommand
     const wchar_t* message;
   };
   const Row rows[] = {
-      {"GetIntoAMissingFolder", {"get", "$/p/file1.txt", "missing/got.txt", "0"}, L"Get operation failed\r\n"},
-      {"GetOntoDevFull", {"get", "$/p/file1.txt", "/dev/full", "0"}, L"Get operation failed\r\n"},
-      {"GetOntoAFolder", {"get", "$/p/file1.txt", "folder", "0"}, L"Get operation failed\r\n"},
+      {"GetIntoAMissingFolder", {"get", "$/p/file1.txt", "missing/got.txt", kFarFuture}, L"Get operation failed\r\n"},
+      {"GetOntoDevFull", {"get", "$/p/file1.txt", "/dev/full", kFarFuture}, L"Get operation failed\r\n"},
+      {"GetOntoAFolder", {"get", "$/p/file1.txt", "folder", kFarFuture}, L"Get operation failed\r\n"},
       {"Patch3IntoAMissingFolder", {"patch3", "$/p", "missing/x"}, nullptr},
       {"PatchIntoAMissingFolder", {"patch", "$/p", "missing/x"}, nullptr},
   };
   fs::create_directory(dir_ / "folder");
+  // Where it can be written, it is.
+  Outcome fine = run("out.xml", "err.txt", "log.txt", {"get", "$/p/file1.txt", "got.txt", kFarFuture});
+  ASSERT_EQ(fine.exitCode, 0) << platform::wideToUtf8(fine.errors);
+  EXPECT_EQ(testsupport::readFileBytes(dir_ / "got.txt"), "second 1");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Outcome outcome = run("out.xml", "err.txt", "log.txt", row.command);
