@@ -82,6 +82,8 @@ std::size_t fuzzDatabase(std::string_view input, const std::filesystem::path& sc
   options.codePage = "1252";
   options.maxFileSize = kMaxReaderFile;
   options.maxContentSize = kMaxContentBytes / 4;
+  // A damaged file is damaged however often it is read: no pauses.
+  options.readAttempts = 1;
   std::unique_ptr<native::DatabaseFiles> files;
   if (!native::DatabaseFiles::open(scratch / "srcsafe.ini", options, &files).ok()) return 0;
 

@@ -10,7 +10,9 @@
 #include "native/bytes.h"
 #include "native/code_page.h"
 #include "native/delta.h"
+#include "native/entry_identity.h"
 #include "native/item_file.h"
+#include "native/name_check.h"
 #include "native/names_file.h"
 #include "native/project_entries.h"
 #include "native/srcsafe_ini.h"
@@ -24,6 +26,14 @@ using namespace ssapi::native;
 
 // Small enough for libFuzzer's memory limit, large enough for real files.
 constexpr std::size_t kMaxContent = std::size_t{1} << 22;
+
+// ANSI bytes as the Latin-1 characters of the same numbers: names reach the
+// checks whatever the code page would make of them.
+std::wstring widened(std::string_view bytes) {
+  std::wstring text;
+  for (char c : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return text;
+}
 
 // Splits "u32 length, first part, rest".
 void split(std::string_view input, std::string_view* first, std::string_view* rest) {
@@ -42,7 +52,21 @@ Status fuzzItemFile(std::string_view input) {
   if (Status status = parseItemFile(std::string(item), L"item", &parsed); !status.ok()) return status;
   if (parsed.header.isProject()) {
     std::vector<ProjectEntry> entries;
-    return parseProjectEntries(data, L"data", &entries);
+    if (Status status = parseProjectEntries(data, L"data", &entries); !status.ok()) return status;
+    if (Status status = checkEntryCounts(parsed.header.project, entries, L"data"); !status.ok()) return status;
+    // Each entry's name, and the item itself held against each entry as if
+    // it pointed there: the checks a load makes of a child.
+    ItemIdentity identity = identityOf(parsed, widened(parsed.header.name.shortName));
+    for (const ProjectEntry& entry : entries) {
+      std::wstring name = widened(entry.name.shortName);
+      (void)checkItemName(name, L"data", entry.offset);
+      (void)checkIdentity(identity, EntryClaim{entry.physical, L"data", entry.offset, entry.kind, name});
+    }
+    for (const HistoryRecord& record : parsed.history) {
+      (void)checkItemName(widened(record.name.shortName), L"item", record.offset);
+      (void)checkStoredSpec(widened(record.spec), L"item", record.offset);
+    }
+    return success();
   }
   std::string content(data);
   std::size_t total = 0;

@@ -1,6 +1,7 @@
 // The text form: what the builder writes, what Open reads back, and how Open
 // refuses bad input.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -210,6 +211,25 @@ TEST(TextFormLoader, RefusesBadJournalsNamingFileLineAndReason) {
   }
 }
 
+// The content file of the journal's last line (the add of $/p/a.txt, line 6).
+fs::path lastContent(const fs::path& d) {
+  std::string journal = testsupport::readFileBytes(d / "data" / "journal.txt");
+  std::string name = journal.substr(journal.rfind(' ') + 1, 16);
+  return d / "data" / "contents" / name.substr(0, 2) / name;
+}
+
+std::wstring atContentLine(const fs::path& d) {
+  return L"File \"" + wide(d / "data" / "journal.txt") + L"\", line 6: ";
+}
+
+// Puts `thing` where a file was.
+void replaceWith(const fs::path& file, const std::function<void(const fs::path&)>& thing) {
+  fs::remove(file);
+  thing(file);
+}
+void makeFifo(const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }
+void makeFolder(const fs::path& file) { fs::create_directory(file); }
+
 TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
   DatabaseBuilder b;
   b.createProject(L"$/p").addFile(L"$/p/a.txt", "a");
@@ -250,6 +270,62 @@ TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
        [](const fs::path& d) { testsupport::writeFileBytes(d / "data" / "journal.txt", "journal-format 1\n"); },
        ssapi::ESS_CORRUPT,
        [](const fs::path& d) { return wide(d / "data" / "journal.txt") + L": the journal creates no root project"; }},
+      // Special files fail at once instead of blocking or reading for ever.
+      {"ini is a FIFO", [](const fs::path& d) { replaceWith(d / "srcsafe.ini", makeFifo); }, ssapi::ESS_CORRUPT,
+       [](const fs::path& d) { return L"File \"" + wide(d / "srcsafe.ini") + L"\" is not a regular file"; }},
+      {"ini beyond a few megabytes",
+       [](const fs::path& d) { testsupport::writeFileBytes(d / "srcsafe.ini", "Data_Path = data\n" + std::string(4 << 20, ';')); },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) { return L"File \"" + wide(d / "srcsafe.ini") + L"\" has more than 4194304 bytes"; }},
+      {"NUL in Data_Path",
+       [](const fs::path& d) { testsupport::writeFileBytes(d / "srcsafe.ini", std::string("Data_Path = data\0x\n", 19)); },
+       ssapi::ESS_INI_BADLINE,
+       [](const fs::path& d) { return L"File \"" + wide(d / "srcsafe.ini") + L"\": Data_Path holds a NUL character"; }},
+      {"users file is a folder", [](const fs::path& d) { replaceWith(d / "data" / "users.txt", makeFolder); },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) { return L"File \"" + wide(d / "data" / "users.txt") + L"\" is not a regular file"; }},
+      {"users file is a FIFO", [](const fs::path& d) { replaceWith(d / "data" / "users.txt", makeFifo); },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) { return L"File \"" + wide(d / "data" / "users.txt") + L"\" is not a regular file"; }},
+      {"journal links to /dev/zero",
+       [](const fs::path& d) {
+         replaceWith(d / "data" / "journal.txt", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); });
+       },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) { return L"File \"" + wide(d / "data" / "journal.txt") + L"\" is not a regular file"; }},
+      {"content is a folder", [](const fs::path& d) { replaceWith(lastContent(d), makeFolder); }, ssapi::ESS_CORRUPT,
+       [](const fs::path& d) {
+         return atContentLine(d) + L"File \"" + wide(lastContent(d)) + L"\" is not a regular file";
+       }},
+      {"content is a FIFO", [](const fs::path& d) { replaceWith(lastContent(d), makeFifo); }, ssapi::ESS_CORRUPT,
+       [](const fs::path& d) {
+         return atContentLine(d) + L"File \"" + wide(lastContent(d)) + L"\" is not a regular file";
+       }},
+      // A get would deliver a file from outside the database.
+      {"content links out of the data folder",
+       [](const fs::path& d) {
+         testsupport::writeFileBytes(d / "outside.txt", "a");
+         replaceWith(lastContent(d), [&](const fs::path& f) { fs::create_symlink(d / "outside.txt", f); });
+       },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) {
+         return atContentLine(d) + L"File \"" + wide(lastContent(d)) + L"\" is not a regular file";
+       }},
+      {"contents folder links elsewhere",
+       [](const fs::path& d) {
+         fs::rename(d / "data" / "contents", d / "moved");
+         fs::create_directory_symlink(d / "moved", d / "data" / "contents");
+       },
+       ssapi::ESS_CORRUPT,
+       [](const fs::path& d) {
+         return atContentLine(d) + L"File \"" + wide(lastContent(d)) + L"\" is not a regular file";
+       }},
+      {"content changed since it was written",
+       [](const fs::path& d) { testsupport::writeFileBytes(lastContent(d), "b"); }, ssapi::ESS_CORRUPT,
+       [](const fs::path& d) {
+         return atContentLine(d) + L"content file \"" + wide(lastContent(d)) +
+                L"\" does not match its name: its hash is af63df4c8601f1a5";
+       }},
       {"users file with a bad line",
        [](const fs::path& d) { testsupport::writeFileBytes(d / "data" / "users.txt", "users-format 1\nAdmin 00\n"); },
        ssapi::ESS_CORRUPT,

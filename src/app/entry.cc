@@ -8,10 +8,12 @@
 #include "app/command_line_log.h"
 #include "app/diagnostic_modes.h"
 #include "app/run_kind.h"
+#include "app/run_outcome.h"
 #include "app/self_tests.h"
 #include "log/logger.h"
 #include "output/output_channels.h"
 #include "platform/console.h"
+#include "platform/memory_reserve.h"
 #include "platform/ole.h"
 #include "platform/text_encoding.h"
 #include "sourcesafe/run_source_safe.h"
@@ -77,9 +79,11 @@ int runEntry(int argc, const std::wstring* argv) {
   printConsole(fmt::format(L"Logger output file: {}\r\n", logFile));
   channels.openLog(logFile);
 
+  // From here on the files exist: a run ends only once they are written whole.
+  auto finish = [&](int result) { return settleOutput(channels, result); };
   int code = 0;
   if (logging::isDebugEnabled()) util::mainLogger().debug(maskedCommandLine(argc, argv));
-  if (!args.has(1)) return util::printUsage();
+  if (!args.has(1)) return finish(util::printUsage());
 
   switch (classifyRun(args.peek(1))) {
     case RunKind::kSelfTest: {
@@ -89,19 +93,19 @@ int runEntry(int argc, const std::wstring* argv) {
       args.next();
       bool returnAtOnce = false;
       code = runSelfTest(args, channels, &returnAtOnce);
-      if (returnAtOnce) return code;
+      if (returnAtOnce) return finish(code);
       break;
     }
     case RunKind::kSsPath:
-      return runSsPath(channels);
+      return finish(runSsPath(channels));
     case RunKind::kSsDate:
       args.next();
       runSsDate(args.next(), channels);
-      return 0;
+      return finish(0);
     case RunKind::kDebugTime:
       args.next();
       runDebugTime(args.next(), channels);
-      return 0;
+      return finish(0);
     case RunKind::kNormal:
       platform::setThreadLocale(platform::kEnglishNeutralLocale);
       platform::oleInitialize();
@@ -110,17 +114,25 @@ int runEntry(int argc, const std::wstring* argv) {
       break;
   }
 
+  code = finish(code);
   util::mainLogger().info(fmt::format(L"Exited with code: {}", code));
   return code;
 }
 
 int main(int argc, char** argv) {
-  ssapi::installLibrary();
-  // Arguments arrive as UTF-8; everything after this point works on wide text.
-  std::vector<std::wstring> args;
-  args.reserve(static_cast<size_t>(argc));
-  for (int i = 0; i < argc; ++i) args.push_back(platform::utf8ToWide(argv[i]));
-  return runEntry(argc, args.data());
+  // Enough to unwind and to report that memory ran out.
+  constexpr std::size_t kReserveBytes = std::size_t{8} << 20;
+  platform::MemoryReserve reserve(kReserveBytes);
+  output::OutputChannels& channels = output::channels();
+  int code = runGuarded(channels, [&] {
+    ssapi::installLibrary();
+    // Arguments arrive as UTF-8; everything after this point works on wide text.
+    std::vector<std::wstring> args;
+    args.reserve(static_cast<size_t>(argc));
+    for (int i = 0; i < argc; ++i) args.push_back(platform::utf8ToWide(argv[i]));
+    return runEntry(argc, args.data());
+  });
+  return closeOutput(channels, code);
 }
 
 }  // namespace app

@@ -50,6 +50,20 @@ void OutputChannels::writeErrorMessage(int id) { writeErrorLine(messageText(id))
 
 void OutputChannels::writeErrorCode(long code) { writeErrorLine(formatComError(static_cast<HRESULT>(code))); }
 
+void OutputChannels::flushAll() {
+  xml_.flush();
+  error_.flush();
+  log_.flush();
+}
+
+std::vector<const OutputStream*> OutputChannels::failedStreams() const {
+  std::vector<const OutputStream*> failed;
+  for (const OutputStream* stream : {&xml_, &error_, &log_}) {
+    if (stream->failed()) failed.push_back(stream);
+  }
+  return failed;
+}
+
 void OutputChannels::closeAll() {
   logging::setDestination(nullptr);
   log_.close();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "output/output_stream.h"
 
@@ -45,8 +46,14 @@ class OutputChannels {
   // The error text of a failed automation call (formatComError), as a line.
   void writeErrorCode(long code);
 
+  // Flushes all three files to the system.
+  void flushAll();
   // Closes the log, then the error file, then the XML file.
   void closeAll();
+
+  // The files that were asked for and could not be created or written
+  // whole, in the order XML, error, log.
+  std::vector<const OutputStream*> failedStreams() const;
 
  private:
   OutputStream xml_;

@@ -7,26 +7,17 @@ namespace output {
 OutputStream::~OutputStream() { close(); }
 
 void OutputStream::open(const std::wstring& path) {
-  close();
   path_ = path;
-  file_ = std::fopen(platform::wideToUtf8(path).c_str(), "wb");
+  file_.open(platform::wideToUtf8(path));
 }
 
 void OutputStream::write(const std::wstring& text) {
-  if (!file_) return;
-  std::string bytes = platform::wideToUtf16le(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), file_);
+  if (!file_.isOpen()) return;
+  file_.write(platform::wideToUtf16le(text));
 }
 
-void OutputStream::flush() {
-  if (file_) std::fflush(file_);
-}
+void OutputStream::flush() { file_.flush(); }
 
-void OutputStream::close() {
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
-}
+void OutputStream::close() { file_.close(); }
 
 }  // namespace output

@@ -1,10 +1,10 @@
 // One output file, written as UTF-16LE code units with no byte-order mark.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "log/logger.h"
+#include "platform/output_file.h"
 
 namespace output {
 
@@ -18,15 +18,20 @@ class OutputStream : public logging::LogSink {
   // Creates or truncates the file; on failure the stream stays without a
   // file and every later write is dropped.
   void open(const std::wstring& path);
-  bool isOpen() const { return file_ != nullptr; }
+  bool isOpen() const { return file_.isOpen(); }
   const std::wstring& path() const { return path_; }
   void write(const std::wstring& text) override;
   void flush() override;
   void close();
 
+  // Whether the file was asked for and could not be created or written
+  // whole; the system's error number of the first failure.
+  bool failed() const { return file_.failed(); }
+  int error() const { return file_.error(); }
+
  private:
   std::wstring path_;
-  std::FILE* file_ = nullptr;
+  platform::OutputFile file_;
 };
 
 }  // namespace output

@@ -12,4 +12,10 @@ void printConsole(std::wstring_view text) {
   std::fflush(stdout);
 }
 
+void printConsoleError(std::wstring_view text) {
+  const std::string bytes = wideToUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace platform

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <limits>
 
+#include "platform/regular_file.h"
 #include "platform/text_encoding.h"
 
 namespace platform {
@@ -48,12 +50,8 @@ DWORD getFileAttributes(const std::wstring& path) {
 
 bool canOpenExistingForReading(const std::wstring& path) {
   if (path.empty()) return false;
-  int fd = open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-  close(fd);
-  return ok;
+  RegularFile file;
+  return RegularFile::open(nativePath(path), std::numeric_limits<std::uint64_t>::max(), &file).ok();
 }
 
 bool createDirectory(const std::wstring& path) {

@@ -26,7 +26,8 @@ std::string nativePath(const std::wstring& path);
 DWORD getFileAttributes(const std::wstring& path);
 
 // Opens an existing file for reading and closes it again at once: whether
-// the file could be read. A directory cannot be opened this way.
+// the file could be read. Only a regular file can (a directory, a FIFO or a
+// device cannot), and looking never blocks.
 bool canOpenExistingForReading(const std::wstring& path);
 
 // Creates one directory; fails when the path exists already (also as a

@@ -94,12 +94,21 @@ TEST_F(FrontendCommandLineTest, ExistingFilesAreTruncated) {
   EXPECT_EQ(testsupport::readFileBytes(file("out.xml.logs.txt")), "");
 }
 
-TEST_F(FrontendCommandLineTest, OutputFileThatCannotBeCreatedIsNotReported) {
-  const auto result = run({"missing/out.xml", "err.txt", "ss_date", "0"});
-  EXPECT_EQ(result.exitCode, 0);
+// A result that cannot be written is no success: the run says which file
+// failed wherever it still can (here the error file) and exits with -1.
+TEST_F(FrontendCommandLineTest, OutputFileThatCannotBeCreatedFailsTheRun) {
+  testsupport::RunOptions options;
+  options.workingDirectory = dir_.path();
+  const auto result = testsupport::runQuillgate({"missing/out.xml", "err.txt", "ss_date", "0"}, options);
+  EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.stdoutText, "Logger output file: missing/out.xml.logs.txt\r\n");
+  EXPECT_EQ(result.stderrText,
+            "quillgate: Cannot write \"missing/out.xml\": No such file or directory\n"
+            "quillgate: Cannot write \"missing/out.xml.logs.txt\": No such file or directory\n");
   EXPECT_EQ(files(), Names{"err.txt"});
-  EXPECT_EQ(testsupport::readFileBytes(file("err.txt")), "");
+  EXPECT_TRUE(testsupport::utf16FileEquals(file("err.txt"),
+                                           L"Cannot write \"missing/out.xml\": No such file or directory\r\n"
+                                           L"Cannot write \"missing/out.xml.logs.txt\": No such file or directory\r\n"));
 }
 
 TEST_F(FrontendCommandLineTest, PasswordNeverReachesTheLog) {

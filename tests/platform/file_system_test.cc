@@ -55,6 +55,11 @@ TEST_F(FileSystemTest, OpenForReadingNeedsAnExistingFile) {
   EXPECT_FALSE(canOpenExistingForReading(wide(dir_ / "sub")));
   EXPECT_FALSE(canOpenExistingForReading(wide(dir_ / "missing.ini")));
   EXPECT_FALSE(canOpenExistingForReading(L""));
+  // Neither a FIFO (opening it for reading would wait for a writer) nor a device.
+  ASSERT_EQ(mkfifo((dir_ / "fifo.ini").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir_ / "zero.ini");
+  EXPECT_FALSE(canOpenExistingForReading(wide(dir_ / "fifo.ini")));
+  EXPECT_FALSE(canOpenExistingForReading(wide(dir_ / "zero.ini")));
   // Nothing was created by looking.
   EXPECT_FALSE(std::filesystem::exists(dir_ / "missing.ini"));
 }

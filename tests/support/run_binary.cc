@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 extern char** environ;
@@ -39,17 +41,32 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 }
 
 // Reads both pipes until both are closed; reading them one after the other
-// could block the child on a full pipe.
-void drain(int outFd, int errFd, std::string& out, std::string& err) {
+// could block the child on a full pipe. Past the timeout (when there is
+// one) the child is killed, which closes them.
+void drain(int outFd, int errFd, std::string& out, std::string& err, pid_t pid, std::chrono::milliseconds timeout,
+           bool* timedOut) {
   pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* sinks[2] = {&out, &err};
   int open = 2;
   char buffer[4096];
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) {
+    int wait = -1;
+    if (timeout.count() > 0 && !*timedOut) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        kill(pid, SIGKILL);
+        *timedOut = true;
+      } else {
+        wait = static_cast<int>(left.count());
+      }
+    }
+    int ready = poll(fds, 2, wait);
+    if (ready < 0) {
       if (errno == EINTR) continue;
       break;
     }
+    if (ready == 0) continue;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
@@ -94,6 +111,15 @@ RunResult runProgram(const std::vector<std::string>& args, const RunOptions& opt
     int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(126);
+    if (options.fileSizeLimit > 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+    }
+    if (options.addressSpaceLimit > 0) {
+      rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    }
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -105,7 +131,7 @@ RunResult runProgram(const std::vector<std::string>& args, const RunOptions& opt
     return result;
   }
 
-  drain(outPipe[0], errPipe[0], result.stdoutText, result.stderrText);
+  drain(outPipe[0], errPipe[0], result.stdoutText, result.stderrText, pid, options.timeout, &result.timedOut);
 
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {

@@ -2,6 +2,8 @@
 // it: a fresh process with its own arguments, environment and working folder.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -21,6 +23,13 @@ struct RunOptions {
   std::vector<std::string> removeEnvironment;
   // Working folder of the child; empty keeps the test's own.
   std::filesystem::path workingDirectory;
+  // Limits of the child (0: none): the bytes a file it writes may hold
+  // (beyond them a write fails with EFBIG, as on a full disk, instead of
+  // raising SIGXFSZ), and its address space (allocations fail beyond it).
+  std::uint64_t fileSizeLimit = 0;
+  std::uint64_t addressSpaceLimit = 0;
+  // The child is killed when it has not ended after this long (0: waits).
+  std::chrono::milliseconds timeout{0};
 };
 
 struct RunResult {
@@ -31,6 +40,8 @@ struct RunResult {
   std::string stdoutText;
   // Everything the child wrote to standard error (sanitizer reports show up here).
   std::string stderrText;
+  // The child did not end within the timeout and was killed.
+  bool timedOut = false;
 };
 
 // Runs the quillgate binary with the given UTF-8 arguments (the program name

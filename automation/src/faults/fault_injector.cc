@@ -1,12 +1,13 @@
 #include "ssapi/fault_injector.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <cstdint>
 #include <sstream>
 #include <vector>
 
 #include "model/names.h"
 #include "platform/error_info.h"
+#include "platform/regular_file.h"
 #include "platform/text_encoding.h"
 
 namespace ssapi {
@@ -146,12 +147,16 @@ std::optional<FaultAction> FaultInjector::check(const wchar_t* operation, const 
 }
 
 bool FaultInjector::loadFile(const std::filesystem::path& file, std::wstring* error) {
-  std::ifstream in(file, std::ios::binary);
+  // Read as every file the library reads: a FIFO or a device named here
+  // fails at once.
+  constexpr std::uint64_t kMaxFaultFileSize = std::uint64_t{4} << 20;
   std::wstring fileName = platform::utf8ToWide(file.string());
-  if (!in) {
+  std::string text;
+  if (!platform::readRegularFile(file, kMaxFaultFileSize, &text).ok()) {
     *error = L"Fault file \"" + fileName + L"\" cannot be read";
     return false;
   }
+  std::istringstream in(text);
   std::string bytes;
   long lineNumber = 0;
   std::list<Fault> loaded;

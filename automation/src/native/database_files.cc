@@ -3,6 +3,7 @@
 #include <fmt/xchar.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "native/crc.h"
 #include "native/file_access.h"
@@ -29,9 +30,14 @@ Status DatabaseFiles::open(const std::filesystem::path& iniPath, const ReaderOpt
   files->options_ = options;
   std::string name = options.codePage.empty() ? CodePage::configuredName() : options.codePage;
   if (Status status = CodePage::open(name, &files->codePage_); !status.ok()) return status;
-  std::string text;
-  if (Status status = files->readFile(iniPath, &text); !status.ok()) return status;
-  if (Status status = parseSrcSafeIni(text, displayPath(iniPath), &files->ini_); !status.ok()) return status;
+  if (Status status = files->untorn([&] {
+        std::string text;
+        if (Status read = files->readFile(iniPath, kMaxSettingsFileSize, &text); !read.ok()) return read;
+        return parseSrcSafeIni(text, displayPath(iniPath), &files->ini_);
+      });
+      !status.ok()) {
+    return status;
+  }
   if (Status status = locateDataFolder(files->ini_, iniPath, files->codePage_, &files->dataFolder_); !status.ok()) {
     return status;
   }
@@ -40,8 +46,22 @@ Status DatabaseFiles::open(const std::filesystem::path& iniPath, const ReaderOpt
 }
 
 Status DatabaseFiles::readFile(const std::filesystem::path& path, std::string* bytes) const {
+  return readFile(path, options_.maxFileSize, bytes);
+}
+
+Status DatabaseFiles::readFile(const std::filesystem::path& path, std::size_t maxSize, std::string* bytes) const {
   ++filesRead_;
-  return readFileBytes(path, options_.maxFileSize, bytes);
+  return readFileBytes(path, std::min(maxSize, options_.maxFileSize), bytes);
+}
+
+Status DatabaseFiles::untorn(const std::function<Status()>& attempt) const {
+  std::chrono::milliseconds pause = options_.retryPause;
+  for (int tries = 1;; ++tries) {
+    Status status = attempt();
+    if (status.code != ESS_CORRUPT || tries >= options_.readAttempts) return status;
+    std::this_thread::sleep_for(pause);
+    pause *= 2;
+  }
 }
 
 Status DatabaseFiles::findItemPath(std::string_view physical, std::string_view extension,
@@ -64,6 +84,10 @@ Status DatabaseFiles::findItemPath(std::string_view physical, std::string_view e
 }
 
 Status DatabaseFiles::readItem(std::string_view physical, ItemFile* item) const {
+  return untorn([&] { return readItemOnce(physical, item); });
+}
+
+Status DatabaseFiles::readItemOnce(std::string_view physical, ItemFile* item) const {
   std::filesystem::path path;
   if (Status status = findItemPath(physical, "", &path); !status.ok()) return status;
   std::string bytes;
@@ -86,7 +110,22 @@ Status DatabaseFiles::readDataFile(const ItemFile& item, std::string* bytes) con
   return readFile(path, bytes);
 }
 
-Status DatabaseFiles::readProjectEntries(const ItemFile& project, std::vector<ProjectEntry>* entries) const {
+Status DatabaseFiles::readProjectEntries(const ItemFile& project, std::vector<ProjectEntry>* entries,
+                                         std::wstring* dataFile) const {
+  return untorn([&] { return readProjectEntriesOnce(project, entries, dataFile); });
+}
+
+Status DatabaseFiles::readProject(std::string_view physical, ItemFile* project, std::vector<ProjectEntry>* entries,
+                                  std::wstring* dataFile) const {
+  return untorn([&] {
+    if (Status status = readItemOnce(physical, project); !status.ok()) return status;
+    if (!project->header.isProject()) return success();
+    return readProjectEntriesOnce(*project, entries, dataFile);
+  });
+}
+
+Status DatabaseFiles::readProjectEntriesOnce(const ItemFile& project, std::vector<ProjectEntry>* entries,
+                                             std::wstring* dataFile) const {
   if (!project.header.isProject()) {
     return failure(ESS_VS_WANT_PRJ, fmt::format(L"File \"{}\" is not a project", project.path));
   }
@@ -97,22 +136,31 @@ Status DatabaseFiles::readProjectEntries(const ItemFile& project, std::vector<Pr
   }
   std::string bytes;
   if (Status status = readFile(path, &bytes); !status.ok()) return status;
-  return parseProjectEntries(bytes, displayPath(path), entries);
+  std::wstring name = displayPath(path);
+  std::vector<ProjectEntry> parsed;
+  if (Status status = parseProjectEntries(bytes, name, &parsed); !status.ok()) return status;
+  if (Status status = checkEntryCounts(project.header.project, parsed, name); !status.ok()) return status;
+  *entries = std::move(parsed);
+  if (dataFile) *dataFile = std::move(name);
+  return success();
 }
 
 Status DatabaseFiles::readCurrentContent(const ItemFile& file, std::string* content) const {
   if (file.header.isProject()) {
     return failure(ESS_VS_WANT_FILE, fmt::format(L"File \"{}\" is a project, which has no content", file.path));
   }
-  std::string bytes;
-  if (Status status = readDataFile(file, &bytes); !status.ok()) return status;
-  std::uint32_t crc = crc32(bytes);
-  if (crc != file.header.file.dataCrc) {
-    return corrupt(file.path, fmt::format(L"its data file's checksum 0x{:08x} differs from the one recorded, 0x{:08x}",
-                                          crc, file.header.file.dataCrc));
-  }
-  *content = std::move(bytes);
-  return success();
+  return untorn([&] {
+    std::string bytes;
+    if (Status status = readDataFile(file, &bytes); !status.ok()) return status;
+    std::uint32_t crc = crc32(bytes);
+    if (crc != file.header.file.dataCrc) {
+      return corrupt(file.path,
+                     fmt::format(L"its data file's checksum 0x{:08x} differs from the one recorded, 0x{:08x}", crc,
+                                 file.header.file.dataCrc));
+    }
+    *content = std::move(bytes);
+    return success();
+  });
 }
 
 Status DatabaseFiles::walkVersions(const ItemFile& file, std::int32_t oldest, const VersionVisitor& visit) const {
@@ -168,16 +216,24 @@ Status DatabaseFiles::contentAt(const ItemFile& file, std::int32_t version, std:
 }
 
 Status DatabaseFiles::loadNames() const {
-  if (namesLoaded_) return success();
+  if (namesLoaded_) return namesFailure_;
   std::filesystem::path path;
   if (!findEntry(dataFolder_.path, "names.dat", &path).ok()) {
     namesLoaded_ = true;  // old databases have none: every name is in its field
     return success();
   }
-  std::string bytes;
-  if (Status status = readFile(path, &bytes); !status.ok()) return status;
   NamesFile names;
-  if (Status status = NamesFile::parse(std::move(bytes), displayPath(path), &names); !status.ok()) return status;
+  if (Status status = untorn([&] {
+        std::string bytes;
+        if (Status read = readFile(path, &bytes); !read.ok()) return read;
+        return NamesFile::parse(std::move(bytes), displayPath(path), &names);
+      });
+      !status.ok()) {
+    // Once: every name of the database would read it again.
+    namesLoaded_ = true;
+    namesFailure_ = status;
+    return status;
+  }
   names_ = std::move(names);
   namesLoaded_ = true;
   return success();
@@ -196,9 +252,11 @@ Status DatabaseFiles::resolveName(const VssName& name, std::wstring* text) const
 Status DatabaseFiles::readUsers(std::vector<UserRecord>* users) const {
   std::filesystem::path path;
   if (Status status = findEntry(dataFolder_.path, "um.dat", &path); !status.ok()) return status;
-  std::string bytes;
-  if (Status status = readFile(path, &bytes); !status.ok()) return status;
-  return parseUsersFile(bytes, displayPath(path), users);
+  return untorn([&] {
+    std::string bytes;
+    if (Status status = readFile(path, kMaxSettingsFileSize, &bytes); !status.ok()) return status;
+    return parseUsersFile(bytes, displayPath(path), users);
+  });
 }
 
 Status DatabaseFiles::checkLogin(std::wstring_view user, std::wstring_view password) const {

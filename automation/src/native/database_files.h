@@ -5,7 +5,9 @@
 // written and every file is opened read-only.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -30,6 +32,14 @@ struct ReaderOptions {
   std::string codePage;  // empty: CodePage::configuredName()
   std::size_t maxFileSize = std::size_t{1} << 30;
   std::size_t maxContentSize = kMaxContentSize;
+  // SourceSafe rewrites its files in place. A read that meets such a write
+  // half-way sees bytes that do not hold together (a bad checksum, a record
+  // past the end, a header that disagrees with its records or its data
+  // file, a file that changed while it was read); it is read again up to
+  // this many times in all, after a pause that doubles each time, before
+  // the file counts as damaged.
+  int readAttempts = 4;
+  std::chrono::milliseconds retryPause{5};
 };
 
 class DatabaseFiles {
@@ -45,8 +55,15 @@ class DatabaseFiles {
 
   // The item file of a physical name ("AAAAAAAA" is the root project).
   Status readItem(std::string_view physical, ItemFile* item) const;
-  // The entries of a project, from its current data file.
-  Status readProjectEntries(const ItemFile& project, std::vector<ProjectEntry>* entries) const;
+  // The entries of a project, from its current data file, which must agree
+  // with the counts in the project's header. `dataFile` (when given) names
+  // the data file for messages.
+  Status readProjectEntries(const ItemFile& project, std::vector<ProjectEntry>* entries,
+                            std::wstring* dataFile = nullptr) const;
+  // A project's item file with its entries, read again together when the
+  // two do not agree: SourceSafe writes them one after the other.
+  Status readProject(std::string_view physical, ItemFile* project, std::vector<ProjectEntry>* entries,
+                     std::wstring* dataFile = nullptr) const;
   // A file's latest content, checked against the checksum in its header.
   Status readCurrentContent(const ItemFile& file, std::string* content) const;
   // Every version of a file with its content, newest first, down to
@@ -74,6 +91,12 @@ class DatabaseFiles {
  private:
   DatabaseFiles() = default;
   Status readFile(const std::filesystem::path& path, std::string* bytes) const;
+  Status readFile(const std::filesystem::path& path, std::size_t maxSize, std::string* bytes) const;
+  // Runs `attempt` again while it fails with ESS_CORRUPT, as ReaderOptions says.
+  Status untorn(const std::function<Status()>& attempt) const;
+  Status readItemOnce(std::string_view physical, ItemFile* item) const;
+  Status readProjectEntriesOnce(const ItemFile& project, std::vector<ProjectEntry>* entries,
+                                std::wstring* dataFile) const;
   Status findItemPath(std::string_view physical, std::string_view extension, std::filesystem::path* path) const;
   Status readDataFile(const ItemFile& item, std::string* bytes) const;
   Status loadNames() const;
@@ -85,6 +108,7 @@ class DatabaseFiles {
   CodePage codePage_;
   mutable bool namesLoaded_ = false;
   mutable std::optional<NamesFile> names_;
+  mutable Status namesFailure_;
   mutable std::size_t filesRead_ = 0;
 };
 

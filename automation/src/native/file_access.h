@@ -9,14 +9,24 @@
 #include <string_view>
 
 #include "native/status.h"
+#include "platform/regular_file.h"
 
 namespace ssapi::native {
 
-// The whole file, opened read-only. Only a regular file is read (a pipe
-// planted in a database would block the reader forever), and at most
-// `maxSize` bytes. Fails with ESS_FILE_NOTFOUND, ESS_FILE_ACCESSDENIED or
-// ESS_CORRUPT (too large, not a file, read error).
+// Bound of the small files read whole: srcsafe.ini and the user lists. A
+// database's settings and users fit in a few kilobytes; anything beyond a
+// few megabytes is not such a file.
+constexpr std::size_t kMaxSettingsFileSize = std::size_t{4} << 20;
+
+// The whole file, through platform::readRegularFile: only a regular file of
+// at most `maxSize` bytes that did not change while it was read. Fails with
+// ESS_FILE_NOTFOUND, ESS_FILE_ACCESSDENIED or ESS_CORRUPT (not a regular
+// file, too large, changed while read, read error), the description naming
+// the file.
 Status readFileBytes(const std::filesystem::path& path, std::size_t maxSize, std::string* bytes);
+
+// The status of a failed read of `path`, as readFileBytes gives it.
+Status readFailure(const std::filesystem::path& path, const platform::FileReadStatus& read, std::size_t maxSize);
 
 // The entry of `folder` named `name`, letter case ignored (ASCII): the name
 // as given, then in lower and in upper case, then a listing of the folder.

@@ -1,12 +1,15 @@
 #include "native/model_loader.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
 #include <fmt/xchar.h>
 
 #include "model/names.h"
+#include "native/name_check.h"
 #include "native/physical_name.h"
 #include "ssapi/ssapi.h"
 
@@ -146,7 +149,19 @@ model::Revision ModelLoader::common(model::Database& db, const HistoryRecord& re
 // them deeper than the stack allows.
 constexpr int kMaxLoadDepth = 512;
 
+// No exception leaves the library: an item whose load threw is damaged,
+// like one whose files could not be read.
 void ModelLoader::load(model::Database& db, ItemId id) {
+  try {
+    loadItem(db, id);
+  } catch (const std::bad_alloc&) {
+    db.recordFailure(id, {E_OUTOFMEMORY, L"Not enough memory to read the item"});
+  } catch (const std::exception& thrown) {
+    db.recordFailure(id, {E_FAIL, fmt::format(L"Reading the item failed: {}", files_->decode(thrown.what()))});
+  }
+}
+
+void ModelLoader::loadItem(model::Database& db, ItemId id) {
   const model::Item& stub = db.peek(id);
   if (depth_ >= kMaxLoadDepth) {
     db.recordFailure(id, {ESS_CORRUPT, L"The database's projects are nested too deeply to be read"});
@@ -160,8 +175,12 @@ void ModelLoader::load(model::Database& db, ItemId id) {
   const std::wstring& wide = db.text(stub.physical);
   std::string physical(wide.begin(), wide.end());
   auto item = std::make_shared<ItemFile>();
-  if (Status status = files_->readItem(physical, item.get()); !status.ok()) {
-    db.recordFailure(id, asFailure(status));
+  std::vector<ProjectEntry> entries;
+  std::wstring dataFile;
+  Status read = stub.isProject() ? files_->readProject(physical, item.get(), &entries, &dataFile)
+                                 : files_->readItem(physical, item.get());
+  if (!read.ok()) {
+    db.recordFailure(id, asFailure(read));
     return;
   }
   if (item->header.isProject() != stub.isProject()) {
@@ -169,15 +188,37 @@ void ModelLoader::load(model::Database& db, ItemId id) {
                                                                         : L"a file was expected, the item is a project")));
     return;
   }
+  std::string key = upperAscii(physical);
+  ItemIdentity identity = identityOf(*item, id == db.root() ? std::wstring() : nameOf(item->header.name));
+  if (auto pending = claims_.find(key); pending != claims_.end()) {
+    std::vector<EntryClaim> claims = std::move(pending->second);
+    claims_.erase(pending);
+    for (const EntryClaim& claim : claims) {
+      if (Status status = checkIdentity(identity, claim); !status.ok()) {
+        db.recordFailure(id, asFailure(status));
+        return;
+      }
+    }
+  }
+  identities_.emplace(key, std::move(identity));
   if (stub.isProject()) {
-    loadProject(db, id, *item);
+    loadProject(db, id, *item, entries, dataFile);
   } else {
     loadFile(db, id, *item);
     fileItems_.emplace(id, std::move(item));
   }
 }
 
-void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& item) {
+void ModelLoader::claim(model::Database& db, ItemId child, const std::string& physical, EntryClaim claim) {
+  if (auto known = identities_.find(physical); known != identities_.end()) {
+    if (Status status = checkIdentity(known->second, claim); !status.ok()) db.recordFailure(child, asFailure(status));
+    return;
+  }
+  claims_[physical].push_back(std::move(claim));
+}
+
+void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& item,
+                              const std::vector<ProjectEntry>& entries, const std::wstring& dataFile) {
   db.mutableItem(id).firstVersion = item.header.firstVersion;
   ProjectReplay replay(db, id);
   std::uint64_t seq = 0;
@@ -187,18 +228,38 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
     std::int32_t version = record.version;
     ItemType type = typeOfProjectAction(record.action);
     std::string physical = upperAscii(record.physical);
-    model::StrId name = db.intern(nameOf(record.name));
+    std::wstring nameText = nameOf(record.name);
+    model::StrId name = db.intern(nameText);
     r.name = name;
     ItemId child = physical.empty() ? model::kNoItem : stubFor(db, physical, type);
     r.child = child;
 
     // A record the project cannot take keeps its version and fails the project.
-    auto refuse = [&](std::wstring_view why) {
-      db.recordFailure(id, asFailure(corruptAt(item.path, record.offset, why)));
+    auto refuseFor = [&](Status status) {
+      db.recordFailure(id, asFailure(status));
       r.action = Action::kLabel;
+      r.name = model::kNoText;
       r.child = model::kNoItem;
       db.appendLoadedRevision(id, r);
     };
+    auto refuse = [&](std::wstring_view why) { refuseFor(corruptAt(item.path, record.offset, why)); };
+
+    // Every name and spec of a record that reaches the model is checked
+    // first: the root's creation and labels carry none.
+    bool named = record.action != ActionCode::kLabel && !(isRoot && record.action == ActionCode::kCreateProject);
+    if (named) {
+      Status checked = checkItemName(nameText, item.path, record.offset);
+      if (checked.ok() && (record.action == ActionCode::kRenameProject || record.action == ActionCode::kRenameFile)) {
+        checked = checkItemName(nameOf(record.oldName), item.path, record.offset);
+      }
+      if (checked.ok() && !record.spec.empty()) {
+        checked = checkStoredSpec(files_->decode(record.spec), item.path, record.offset);
+      }
+      if (!checked.ok()) {
+        refuseFor(checked);
+        continue;
+      }
+    }
 
     // Appends the record about an entry and gives the entry its new state.
     auto entryChange = [&](Action action, std::int32_t slot, EntryState state) {
@@ -350,18 +411,20 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
 
   // The data file lists the children as they are; where the replay ended
   // elsewhere, the data file wins from the latest version on.
-  std::vector<ProjectEntry> entries;
-  if (Status status = files_->readProjectEntries(item, &entries); !status.ok()) {
-    db.recordFailure(id, asFailure(status));
-    return;
-  }
   std::int32_t last = db.item(id).lastVersion();
   std::unordered_set<std::int32_t> listed;
+  std::string self = upperAscii(item.physical);
   for (const ProjectEntry& entry : entries) {
     std::string physical = upperAscii(entry.physical);
+    std::wstring nameText = nameOf(entry.name);
+    if (Status status = checkItemName(nameText, dataFile, entry.offset); !status.ok()) {
+      db.recordFailure(id, asFailure(status));
+      continue;
+    }
     ItemType type = entry.kind == ItemKind::kProject ? ItemType::kProject : ItemType::kFile;
     ItemId child = stubFor(db, physical, type);
-    model::StrId name = db.intern(nameOf(entry.name));
+    claim(db, child, physical, EntryClaim{self, dataFile, entry.offset, entry.kind, nameText});
+    model::StrId name = db.intern(nameText);
     std::int32_t slot = replay.slotOf(physical);
     if (slot >= 0 && !replay.now(slot).present) slot = -1;
     if (slot < 0) {
@@ -416,26 +479,45 @@ void ModelLoader::loadFile(model::Database& db, ItemId id, const ItemFile& item)
   for (const HistoryRecord& record : item.history) {
     model::Revision r = common(db, record, &seq);
     r.content = model::kPendingContent;
+    // A name or spec that cannot be one fails the file; its version stays.
+    auto checked = [&](Status status) {
+      if (status.ok()) return true;
+      db.recordFailure(id, asFailure(status));
+      r.action = Action::kLabel;
+      return false;
+    };
     switch (record.action) {
-      case ActionCode::kCreateFile:
+      case ActionCode::kCreateFile: {
+        std::wstring name = nameOf(record.name);
+        if (!checked(checkItemName(name, item.path, record.offset))) break;
         r.action = Action::kCreate;
-        r.name = db.intern(nameOf(record.name));
+        r.name = db.intern(name);
         break;
-      case ActionCode::kCheckIn:
+      }
+      case ActionCode::kCheckIn: {
+        std::wstring spec = files_->decode(record.spec);
+        if (!checked(checkStoredSpec(spec, item.path, record.offset))) break;
         r.action = Action::kCheckIn;
-        r.text = db.intern(files_->decode(record.spec));
+        r.text = db.intern(spec);
         break;
+      }
       case ActionCode::kLabel: r.action = Action::kLabel; break;
-      case ActionCode::kCreateBranch:
+      case ActionCode::kCreateBranch: {
+        std::wstring name = nameOf(record.name);
+        if (!checked(checkItemName(name, item.path, record.offset))) break;
         r.action = Action::kBranched;
-        r.name = db.intern(nameOf(record.name));
+        r.name = db.intern(name);
         r.number = record.version - 1;
         break;
-      case ActionCode::kArchiveVersions:
+      }
+      case ActionCode::kArchiveVersions: {
+        std::wstring name = nameOf(item.header.name);
+        if (!checked(checkItemName(name, item.path, record.offset))) break;
         r.action = Action::kArchiveVersions;
-        r.name = db.intern(nameOf(item.header.name));
+        r.name = db.intern(name);
         r.number = record.archivedVersion;
         break;
+      }
       default:
         db.recordFailure(id, unexpectedAction(item, record, L"file"));
         r.action = Action::kLabel;
@@ -461,8 +543,19 @@ void ModelLoader::loadFile(model::Database& db, ItemId id, const ItemFile& item)
   std::stable_sort(file.everHeld.begin(), file.everHeld.end(), madeFirst);
 }
 
-void ModelLoader::loadContent(const model::Database&, ItemId file, std::int32_t version, std::string* bytes,
+void ModelLoader::loadContent(const model::Database& db, ItemId file, std::int32_t version, std::string* bytes,
                               model::LoadFailure* failure) {
+  try {
+    loadVersionContent(db, file, version, bytes, failure);
+  } catch (const std::bad_alloc&) {
+    *failure = {E_OUTOFMEMORY, L"Not enough memory to rebuild the version"};
+  } catch (const std::exception& thrown) {
+    *failure = {E_FAIL, fmt::format(L"Rebuilding the version failed: {}", files_->decode(thrown.what()))};
+  }
+}
+
+void ModelLoader::loadVersionContent(const model::Database&, ItemId file, std::int32_t version, std::string* bytes,
+                                     model::LoadFailure* failure) {
   auto found = fileItems_.find(file);
   if (found == fileItems_.end()) {
     *failure = {E_FAIL, L"The file's records were not read"};

@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "model/database.h"
 #include "native/database_files.h"
+#include "native/entry_identity.h"
 
 namespace ssapi::native {
 
@@ -32,10 +34,17 @@ class ModelLoader final : public model::ItemLoader {
   const DatabaseFiles& files() const { return *files_; }
 
  private:
+  void loadItem(model::Database& db, model::ItemId id);
+  void loadVersionContent(const model::Database& db, model::ItemId file, std::int32_t version, std::string* bytes,
+                          model::LoadFailure* failure);
   model::ItemId stubFor(model::Database& db, const std::string& physical, model::ItemType type);
-  void loadProject(model::Database& db, model::ItemId id, const ItemFile& item);
+  void loadProject(model::Database& db, model::ItemId id, const ItemFile& item, const std::vector<ProjectEntry>& entries,
+                   const std::wstring& dataFile);
   void loadFile(model::Database& db, model::ItemId id, const ItemFile& item);
   std::wstring nameOf(const VssName& name) const;
+  // Checks a child against what its project's entry says, now when the
+  // child was read already, else when it is.
+  void claim(model::Database& db, model::ItemId child, const std::string& physical, EntryClaim claim);
   model::Revision common(model::Database& db, const HistoryRecord& record, std::uint64_t* seq) const;
 
   std::unique_ptr<DatabaseFiles> files_;
@@ -43,6 +52,10 @@ class ModelLoader final : public model::ItemLoader {
   std::unordered_map<std::string, model::ItemId> byPhysical_;
   // The item files of files read so far: older contents are rebuilt from them.
   std::unordered_map<model::ItemId, std::shared_ptr<const ItemFile>> fileItems_;
+  // What the items read so far say about themselves, and the entries that
+  // point at items not read yet.
+  std::unordered_map<std::string, ItemIdentity> identities_;
+  std::unordered_map<std::string, std::vector<EntryClaim>> claims_;
 };
 
 }  // namespace ssapi::native

@@ -2,14 +2,20 @@
 
 #include <fmt/xchar.h>
 
+#include <exception>
+#include <new>
+
 #include "model/names.h"
 #include "native/model_loader.h"
 #include "native/file_access.h"
+#include "platform/text_encoding.h"
 
 namespace ssapi::native {
 
-Status openNativeDatabase(const std::filesystem::path& ini, const std::wstring& user, const std::wstring& password,
-                          const ReaderOptions& options, OpenedDatabase* opened) {
+namespace {
+
+Status openWhole(const std::filesystem::path& ini, const std::wstring& user, const std::wstring& password,
+                 const ReaderOptions& options, OpenedDatabase* opened) {
   std::unique_ptr<DatabaseFiles> files;
   if (Status status = DatabaseFiles::open(ini, options, &files); !status.ok()) return status;
   std::vector<UserRecord> users;
@@ -39,6 +45,20 @@ Status openNativeDatabase(const std::filesystem::path& ini, const std::wstring& 
   opened->notice = std::move(notice);
   opened->loader = std::move(loader);
   return success();
+}
+
+}  // namespace
+
+// No exception leaves the library: what opening throws becomes a status.
+Status openNativeDatabase(const std::filesystem::path& ini, const std::wstring& user, const std::wstring& password,
+                          const ReaderOptions& options, OpenedDatabase* opened) {
+  try {
+    return openWhole(ini, user, password, options, opened);
+  } catch (const std::bad_alloc&) {
+    return failure(E_OUTOFMEMORY, fmt::format(L"Not enough memory to open \"{}\"", displayPath(ini)));
+  } catch (const std::exception& thrown) {
+    return failure(E_FAIL, fmt::format(L"Opening \"{}\" failed: {}", displayPath(ini), platform::utf8ToWide(thrown.what())));
+  }
 }
 
 }  // namespace ssapi::native

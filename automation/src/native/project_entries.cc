@@ -41,4 +41,17 @@ Status parseProjectEntries(std::string_view bytes, std::wstring_view fileName, s
   return success();
 }
 
+Status checkEntryCounts(const ProjectHeader& header, const std::vector<ProjectEntry>& entries,
+                        std::wstring_view fileName) {
+  std::size_t subprojects = 0;
+  for (const ProjectEntry& entry : entries) {
+    if (entry.kind == ItemKind::kProject && !entry.deleted()) ++subprojects;
+  }
+  if (entries.size() != header.totalItems || subprojects != header.subprojects) {
+    return corrupt(fileName, fmt::format(L"it holds {} entries ({} live subprojects), its project's header counts {} ({})",
+                                         entries.size(), subprojects, header.totalItems, header.subprojects));
+  }
+  return success();
+}
+
 }  // namespace ssapi::native

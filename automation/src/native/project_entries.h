@@ -36,4 +36,12 @@ struct ProjectEntry {
 
 Status parseProjectEntries(std::string_view bytes, std::wstring_view fileName, std::vector<ProjectEntry>* entries);
 
+// The project's header counts its entries (deleted ones included) and its
+// live subprojects; SourceSafe updates both with every change of the data
+// file. Entries that disagree were read from a data file cut short or
+// half-written, or from one that belongs with another header. Fails with
+// ESS_CORRUPT naming `fileName`.
+Status checkEntryCounts(const ProjectHeader& header, const std::vector<ProjectEntry>& entries,
+                        std::wstring_view fileName);
+
 }  // namespace ssapi::native

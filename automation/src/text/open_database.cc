@@ -1,12 +1,15 @@
 #include "text/open_database.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstring>
+#include <exception>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
 #include "model/names.h"
 #include "model/operations.h"
+#include "native/file_access.h"
+#include "platform/regular_file.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
 #include "text/journal_format.h"
@@ -18,18 +21,67 @@ namespace fs = std::filesystem;
 
 std::wstring wide(const fs::path& path) { return platform::utf8ToWide(path.string()); }
 
-bool readWhole(const fs::path& path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
+// Bounds of what the text form reads: the ini and the users are small
+// files; a content is bounded as SourceSafe's own files bound a version;
+// the journal of the largest database we generate is a few hundred MB.
+constexpr std::uint64_t kMaxJournalSize = std::uint64_t{4} << 30;
+constexpr std::uint64_t kMaxContentSize = std::uint64_t{1} << 30;
 
 bool failed(OpenError* error, HRESULT code, std::wstring description) {
   error->code = code;
   error->description = std::move(description);
   return false;
 }
+
+// A failed read as the reader of SourceSafe's own files reports it.
+bool failedRead(OpenError* error, const fs::path& path, const platform::FileReadStatus& read, std::uint64_t maxSize,
+                const std::wstring& prefix = L"") {
+  native::Status status = native::readFailure(path, read, static_cast<std::size_t>(maxSize));
+  return failed(error, status.code, prefix + status.description);
+}
+
+// The journal, line by line: the journal of a large database need not be
+// in memory at once. Lines are handed on without their line break.
+class LineReader {
+ public:
+  explicit LineReader(platform::RegularFile file) : file_(std::move(file)), buffer_(1 << 20) {}
+
+  // False at the end or on a failure (see status()).
+  bool next(std::string* line) {
+    line->clear();
+    while (true) {
+      if (at_ < filled_) {
+        const char* start = buffer_.data() + at_;
+        const void* end = std::memchr(start, '\n', filled_ - at_);
+        std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - start) : filled_ - at_;
+        line->append(start, length);
+        at_ += length;
+        if (end) {
+          ++at_;
+          return true;
+        }
+      }
+      std::size_t got = 0;
+      status_ = file_.read(buffer_.data(), buffer_.size(), &got);
+      if (!status_.ok()) return false;
+      at_ = 0;
+      filled_ = got;
+      if (got == 0) {
+        if (!line->empty()) return true;
+        status_ = file_.checkUnchanged();
+        return false;
+      }
+    }
+  }
+  const platform::FileReadStatus& status() const { return status_; }
+
+ private:
+  platform::RegularFile file_;
+  std::vector<char> buffer_;
+  std::size_t at_ = 0;
+  std::size_t filled_ = 0;
+  platform::FileReadStatus status_;
+};
 
 // Calls f(lineNumber, line) for each line of a text, without its line break.
 template <class F>
@@ -61,7 +113,10 @@ class Loader {
   bool loadUsers(model::Database* db) {
     fs::path file = data_ / kUsersFile;
     std::string text;
-    if (!readWhole(file, &text)) return failed(error_, ESS_FILE_NOTFOUND, L"File \"" + wide(file) + L"\" not found");
+    if (platform::FileReadStatus read = platform::readRegularFile(file, native::kMaxSettingsFileSize, &text);
+        !read.ok()) {
+      return failedRead(error_, file, read, native::kMaxSettingsFileSize);
+    }
     bool header = false;
     return forEachLine(text, [&](long number, std::string_view line) {
       if (skippable(line)) return true;
@@ -84,16 +139,16 @@ class Loader {
 
   bool loadJournal(model::Database* db) {
     file_ = data_ / kJournalFile;
-    // Read line by line: the journal of a large database need not be in memory at once.
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) return failed(error_, ESS_FILE_NOTFOUND, L"File \"" + wide(file_) + L"\" not found");
-    std::vector<char> buffer(1 << 20);
-    in.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    platform::RegularFile journal;
+    if (platform::FileReadStatus read = platform::RegularFile::open(file_, kMaxJournalSize, &journal); !read.ok()) {
+      return failedRead(error_, file_, read, kMaxJournalSize);
+    }
+    LineReader in(std::move(journal));
     bool header = false;
     std::vector<std::wstring> words;
     std::string text;
     long number = 0;
-    while (std::getline(in, text)) {
+    while (in.next(&text)) {
       ++number;
       std::string_view line(text);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -108,7 +163,7 @@ class Loader {
       }
       if (!replay(db, number, line, &words)) return false;
     }
-    if (in.bad()) return failed(error_, ESS_FILE_NOTFOUND, L"File \"" + wide(file_) + L"\" cannot be read");
+    if (!in.status().ok()) return failedRead(error_, file_, in.status(), kMaxJournalSize);
     if (db->root() == model::kNoItem) return failed(error_, ESS_CORRUPT, wide(file_) + L": the journal creates no root project");
     return true;
   }
@@ -191,10 +246,24 @@ class Loader {
       *id = known->second;
       return true;
     }
-    fs::path path = data_ / contentPath(key);
+    // Inside the data folder only: a link could make a get deliver any file
+    // of the machine.
+    fs::path relative = contentPath(key);
+    fs::path path = data_ / relative;
     std::string bytes;
-    if (!readWhole(path, &bytes) || fs::is_directory(path)) {
-      return failed(error_, ESS_FILE_NOTFOUND, at(file_, number) + L"content file \"" + wide(path) + L"\" not found");
+    if (platform::FileReadStatus read = platform::readRegularFileBelow(data_, relative, kMaxContentSize, &bytes);
+        !read.ok()) {
+      if (read.error == platform::FileReadError::kNotFound) {
+        return failed(error_, ESS_FILE_NOTFOUND, at(file_, number) + L"content file \"" + wide(path) + L"\" not found");
+      }
+      return failedRead(error_, path, read, kMaxContentSize, at(file_, number));
+    }
+    // The name is the content's hash: a content file that was changed or
+    // swapped since it was written is damage.
+    if (std::string hash = contentHash(bytes); key.compare(0, hash.size(), hash) != 0) {
+      return failed(error_, ESS_CORRUPT,
+                    at(file_, number) + L"content file \"" + wide(path) + L"\" does not match its name: its hash is " +
+                        platform::utf8ToWide(hash));
     }
     *id = db->addContent(std::move(bytes));
     contents_.emplace(std::move(key), *id);
@@ -218,9 +287,14 @@ std::string trim(std::string_view text) {
 
 bool readDataPath(const fs::path& ini, fs::path* dataFolder, OpenError* error) {
   std::string text;
-  std::error_code ignored;
-  if (fs::is_directory(ini, ignored) || !readWhole(ini, &text)) {
-    return failed(error, ESS_FILE_NOTFOUND, L"File \"" + wide(ini) + L"\" not found");
+  if (platform::FileReadStatus read = platform::readRegularFile(ini, native::kMaxSettingsFileSize, &text);
+      !read.ok()) {
+    // A folder named as the ini is no ini, as when nothing is there.
+    std::error_code ignoredError;
+    if (read.error == platform::FileReadError::kNotRegularFile && fs::is_directory(ini, ignoredError)) {
+      read.error = platform::FileReadError::kNotFound;
+    }
+    return failedRead(error, ini, read, native::kMaxSettingsFileSize);
   }
   std::string dataPath;
   bool inSection = false;
@@ -249,10 +323,14 @@ bool readDataPath(const fs::path& ini, fs::path* dataFolder, OpenError* error) {
   if (dataPath.empty()) {
     return failed(error, ESS_INI_BADLINE, L"File \"" + wide(ini) + L"\" names no Data_Path");
   }
+  if (dataPath.find('\0') != std::string::npos) {
+    return failed(error, ESS_INI_BADLINE, L"File \"" + wide(ini) + L"\": Data_Path holds a NUL character");
+  }
   for (char& c : dataPath)
     if (c == '\\') c = '/';
   fs::path folder(dataPath);
   if (folder.is_relative()) folder = ini.parent_path() / folder;
+  std::error_code ignored;
   if (!fs::is_directory(folder, ignored)) {
     return failed(error, ESS_DATABASE_NOT_FOUND,
                   L"The SourceSafe database path " + wide(folder) + L" does not exist. Please select another database.");
@@ -261,8 +339,10 @@ bool readDataPath(const fs::path& ini, fs::path* dataFolder, OpenError* error) {
   return true;
 }
 
-bool openDatabase(const fs::path& ini, const std::wstring& user, const std::wstring& password,
-                  std::shared_ptr<model::Database>* db, OpenError* error) {
+namespace {
+
+bool openWhole(const fs::path& ini, const std::wstring& user, const std::wstring& password,
+               std::shared_ptr<model::Database>* db, OpenError* error) {
   fs::path data;
   if (!readDataPath(ini, &data, error)) return false;
   auto loaded = std::make_shared<model::Database>();
@@ -276,6 +356,20 @@ bool openDatabase(const fs::path& ini, const std::wstring& user, const std::wstr
   if (!loader.loadJournal(loaded.get())) return false;
   *db = std::move(loaded);
   return true;
+}
+
+}  // namespace
+
+// No exception leaves the library: what a load throws becomes a status.
+bool openDatabase(const fs::path& ini, const std::wstring& user, const std::wstring& password,
+                  std::shared_ptr<model::Database>* db, OpenError* error) {
+  try {
+    return openWhole(ini, user, password, db, error);
+  } catch (const std::bad_alloc&) {
+    return failed(error, E_OUTOFMEMORY, L"Not enough memory to load \"" + wide(ini) + L"\"");
+  } catch (const std::exception& thrown) {
+    return failed(error, E_FAIL, L"Loading \"" + wide(ini) + L"\" failed: " + platform::utf8ToWide(thrown.what()));
+  }
 }
 
 }  // namespace ssapi::text

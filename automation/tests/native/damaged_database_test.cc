@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -99,6 +100,29 @@ void flipByte(const fs::path& file, std::size_t offset) {
 
 void truncateBy(const fs::path& file, std::size_t bytes) { fs::resize_file(file, fs::file_size(file) - bytes); }
 
+// Swaps an item file (and, with `withData`, its data file) with that of
+// another item: data/<letter>/<name> beside the same data folder.
+void swapWith(const fs::path& file, const std::string& otherPhysical, bool withData) {
+  std::string other = otherPhysical;
+  for (char& c : other) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  fs::path otherFile = file.parent_path().parent_path() / other.substr(0, 1) / other;
+  // Renamed, as whole files: a data file may have either extension.
+  auto swapFiles = [](const fs::path& a, const fs::path& b) {
+    fs::path aside = a.string() + ".aside";
+    if (fs::exists(a)) fs::rename(a, aside);
+    if (fs::exists(b)) fs::rename(b, a);
+    if (fs::exists(aside)) fs::rename(aside, b);
+  };
+  swapFiles(file, otherFile);
+  if (!withData) return;
+  for (const char* extension : {".a", ".b"}) {
+    swapFiles(file.string() + extension, otherFile.string() + extension);
+  }
+}
+
+// One JP record of a project's data file: its header and body.
+constexpr std::size_t kEntryRecordSize = 8 + 0x38;
+
 void setLastAction(const fs::path& file, std::uint16_t action) {
   std::string bytes = testsupport::readFileBytes(file);
   std::uint32_t last = lastRecordOffset(bytes);
@@ -145,6 +169,19 @@ const Damage kDamages[] = {
      [](const fs::path& file) { fs::remove(file); }},
     {"MissingDataFileOfAProjectBelowTheProjectGot", "DAAAAAAA", true, L"$/p", ssapi::ESS_FILE_NOTFOUND,
      [](const fs::path& file) { fs::remove(file); }},
+    // Files moved about: each is whole, but not the item its entry points at.
+    {"FileItemFilesSwappedAcrossProjects", "CAAAAAAA", false, L"$/p/a.txt", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { swapWith(file, "EAAAAAAA", true); }},
+    {"ProjectsSwapped", "BAAAAAAA", false, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { swapWith(file, "DAAAAAAA", true); }},
+    {"FileItemFileOverAProjects", "DAAAAAAA", false, L"$/p/q", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { testsupport::writeFileBytes(file, testsupport::readFileBytes(file.parent_path().parent_path() / "e" / "eaaaaaaa")); }},
+    // A data file cut where a record ends parses, but its project's header
+    // counts more entries.
+    {"ProjectDataFileCutAtARecordBoundary", "BAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { truncateBy(file, kEntryRecordSize); }},
+    {"EmptiedProjectDataFileBelowTheProjectGot", "DAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { fs::resize_file(file, 0); }},
     // The checksum is the item file's: it is named, with what is wrong.
     {"DataFileThatDiffersFromItsChecksum", "EAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
      [](const fs::path& file) { testsupport::writeFileBytes(file, "not what was checked in"); }, true},
@@ -196,9 +233,10 @@ TEST_P(DamagedDatabaseTest, FailsWithADescriptionNamingTheFile) {
 INSTANTIATE_TEST_SUITE_P(Damages, DamagedDatabaseTest, ::testing::ValuesIn(kDamages),
                          [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
-// Names no SourceSafe client would give, in a project's entries: a recursive
-// Get of that project is refused before anything is written, so nothing can
-// land outside the target folder.
+// Names no SourceSafe client would give, in a project's records and entries:
+// the project that holds such a name is damaged, so a recursive Get above it
+// is refused before anything is written and nothing can land outside the
+// target folder; the description names the project's files.
 struct HostileName {
   const char* name;
   std::string raw;
@@ -211,6 +249,8 @@ const HostileName kHostileNames[] = {
     {"SlashProject", "../../escape", true},  {"Backslash", "a\\b", false},
     {"ControlCharacter", "bell\x07", false}, {"Delete", "x\x7f", false},
     {"NewLineProject", "two\nlines", true},  {"Empty", "", false},
+    {"DriveLetter", "c:", false},            {"Colon", "a:b", true},
+    {"LeadingDollar", "$x", false},
 };
 
 // Test names instead of the bytes of the row.
@@ -239,7 +279,9 @@ TEST_P(HostileNameTest, RecursiveGetFailsWithoutWritingOutsideTheTarget) {
     Attempt attempt = generation == 0 ? getThrough<Vss60>(dir.path(), L"$/p", target)
                                       : getThrough<Vss2005>(dir.path(), L"$/p", target);
     EXPECT_EQ(attempt.step, "Get");
-    EXPECT_EQ(attempt.status, ssapi::ESS_SSPEC_SYNTAX) << attempt.description;
+    EXPECT_EQ(attempt.status, ssapi::ESS_CORRUPT) << attempt.description;
+    // $/p/sub is DAAAAAAA.
+    EXPECT_NE(attempt.description.find("/d/daaaaaaa"), std::string::npos) << attempt.description;
     EXPECT_TRUE(filesBelow(out.path()).empty()) << "the get wrote " << filesBelow(out.path()).front();
     // Nothing beside the database either.
     std::vector<std::string> beside;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 
 #include "file_builder.h"
 #include "native/crc.h"
+#include "native/file_access.h"
 #include "ssapi/ssapi.h"
 #include "status_assertions.h"
 #include "support/temp_dir.h"
@@ -61,6 +64,7 @@ class DatabaseFilesTest : public ::testing::Test {
     // The root, in upper-case files, with a stale data file of the other extension.
     ItemFileBuilder root(ItemFileBuilder::kProject);
     putText(root.header, 0x2E, ".b", 2);
+    put16(root.header, 0x160, 2);  // entries
     root.addHistory(historyBody(1), "root");
     std::string add = historyBody(3);
     putName(add, 0x58, "long_name.txt", false, nameOffsets[0]);
@@ -189,6 +193,55 @@ TEST_F(DatabaseFilesTest, FailsCleanlyOnMissingOrDamagedFiles) {
   std::filesystem::remove(dir_ / "data" / "b" / "baaaaaaa.a");
   ASSERT_TRUE(isOk(files_->readItem("BAAAAAAA", &item)));
   EXPECT_TRUE(failsWith(files_->readCurrentContent(item, &content), ESS_FILE_NOTFOUND, L"baaaaaaa.a\" not found"));
+}
+
+// A file that does not hold together may have been read while SourceSafe
+// wrote it: it is read again, a bounded number of times, before it counts
+// as damaged. A file that is missing is not.
+TEST_F(DatabaseFilesTest, ReadsAFileThatDoesNotHoldTogetherAgainBeforeGivingUp) {
+  for (int attempts : {1, 3}) {
+    SCOPED_TRACE(testing::Message() << attempts << " attempts");
+    ReaderOptions options;
+    options.codePage = "1252";
+    options.readAttempts = attempts;
+    options.retryPause = std::chrono::milliseconds(0);
+    ASSERT_TRUE(isOk(DatabaseFiles::open(dir_ / "srcsafe.ini", options, &files_)));
+    auto reads = [&](const std::function<Status()>& step) {
+      std::size_t before = files_->filesRead();
+      (void)step();
+      return files_->filesRead() - before;
+    };
+    ItemFile item;
+    ASSERT_TRUE(isOk(files_->readItem("EAAAAAAA", &item)));
+    std::string content;
+    EXPECT_EQ(reads([&] { return files_->readCurrentContent(item, &content); }), static_cast<std::size_t>(attempts));
+    EXPECT_EQ(reads([&] { return files_->readItem("DAAAAAAA", &item); }), 0u);
+    // The root's data file loses an entry: item file and data file are read again together.
+    const std::filesystem::path rootData = dir_ / "data" / "A" / "AAAAAAAA.B";
+    const std::string whole = testsupport::readFileBytes(rootData);
+    std::filesystem::resize_file(rootData, 64);
+    std::vector<ProjectEntry> entries;
+    EXPECT_EQ(reads([&] { return files_->readProject("AAAAAAAA", &item, &entries); }),
+              static_cast<std::size_t>(2 * attempts));
+    EXPECT_TRUE(failsWith(files_->readProject("AAAAAAAA", &item, &entries), ESS_CORRUPT,
+                          L"AAAAAAAA.B\" may be corrupt: it holds 1 entries (0 live subprojects), its project's header "
+                          L"counts 2 (0)"));
+    writeFileBytes(rootData, whole);
+  }
+}
+
+// srcsafe.ini and um.dat are small files: a few megabytes at most.
+TEST_F(DatabaseFilesTest, RefusesSettingsAndUserFilesBeyondAFewMegabytes) {
+  writeFileBytes(dir_ / "data" / "um.dat", std::string(kMaxSettingsFileSize + 1, '\0'));
+  std::vector<UserRecord> users;
+  EXPECT_TRUE(failsWith(files_->readUsers(&users), ESS_CORRUPT, L"um.dat\" has more than 4194304 bytes"));
+  writeFileBytes(dir_ / "srcsafe.ini", "Data_Path = data\r\n" + std::string(kMaxSettingsFileSize, ';'));
+  EXPECT_TRUE(failsWith(DatabaseFiles::open(dir_ / "srcsafe.ini", ReaderOptions{}, &files_), ESS_CORRUPT,
+                        L"srcsafe.ini\" has more than 4194304 bytes"));
+  std::filesystem::remove(dir_ / "srcsafe.ini");
+  ASSERT_EQ(::mkfifo((dir_ / "srcsafe.ini").c_str(), 0600), 0);
+  EXPECT_TRUE(failsWith(DatabaseFiles::open(dir_ / "srcsafe.ini", ReaderOptions{}, &files_), ESS_CORRUPT,
+                        L"srcsafe.ini\" is not a regular file"));
 }
 
 TEST_F(DatabaseFilesTest, ChecksLogins) {

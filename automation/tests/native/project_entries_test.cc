@@ -66,5 +66,32 @@ TEST(ProjectEntriesTest, RefusesDamagedEntries) {
   }
 }
 
+// The header's counts against the entries: every entry, deleted ones
+// included, and the live subprojects only.
+TEST(ProjectEntriesTest, EntriesMustAgreeWithTheHeadersCounts) {
+  std::vector<ProjectEntry> entries;
+  ASSERT_TRUE(isOk(parseProjectEntries(entryRecord(2, "a.txt", "CAAAAAAA") + entryRecord(1, "Sub", "BAAAAAAA") +
+                                           entryRecord(1, "Gone", "DAAAAAAA", kEntryDeleted),
+                                       L"f", &entries)));
+  struct Row {
+    std::uint16_t total;
+    std::uint16_t subprojects;
+    bool agrees;
+  };
+  const Row rows[] = {{3, 1, true}, {2, 1, false}, {4, 1, false}, {3, 2, false}, {3, 0, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.total << " entries, " << row.subprojects << " subprojects");
+    ProjectHeader header;
+    header.totalItems = row.total;
+    header.subprojects = row.subprojects;
+    Status status = checkEntryCounts(header, entries, L"/db/data/b/baaaaaaa.a");
+    if (row.agrees) {
+      EXPECT_TRUE(isOk(status));
+    } else {
+      EXPECT_TRUE(failsWith(status, ESS_CORRUPT, L"File \"/db/data/b/baaaaaaa.a\" may be corrupt: it holds 3 entries"));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ssapi::native
