@@ -143,7 +143,8 @@ HRESULT ItemObjectBase<G>::get_Items(VARIANT_BOOL includeDeleted, IVSSItemsT<G>*
   *items = nullptr;
   if (auto f = fault(L"get_Items")) return f->status;
   if (!isProject()) return fail(ESS_VS_WANT_PRJ, L"This command only works on projects.");
-  std::vector<ItemRef> children = childRefs(db(), ref_, includeDeleted != VARIANT_FALSE);
+  std::vector<ItemRef> children;
+  if (HRESULT hr = childRefs(db(), ref_, includeDeleted != VARIANT_FALSE, &children); FAILED(hr)) return hr;
   return handOut(new ItemsObject<G>(session_, ref_, std::move(children)), items);
 }
 
@@ -159,7 +160,8 @@ HRESULT ItemObjectBase<G>::get_Versions(LONG flags, IVSSVersionsT<G>** versions)
   if (!versions) return nullArgument();
   *versions = nullptr;
   if (auto f = fault(L"get_Versions")) return f->status;
-  auto sources = std::make_shared<const std::vector<VersionSource>>(versionSources(db(), ref_, flags));
+  auto sources = std::make_shared<std::vector<VersionSource>>();
+  if (HRESULT hr = versionSources(db(), ref_, flags, sources.get()); FAILED(hr)) return hr;
   return handOut(new VersionsObject<G>(session_, ref_, std::move(sources)), versions);
 }
 
@@ -229,7 +231,9 @@ HRESULT ItemObject<Vss2005>::get_Child(const std::wstring& name, VARIANT_BOOL de
   // History texts name subprojects as "$name"; no item name holds a "$", so
   // such a name can only mean the subproject.
   bool projectName = name.size() > 1 && name[0] == L'$';
-  for (ItemRef& ref : childRefs(db(), ref_, wantDeleted)) {
+  std::vector<ItemRef> children;
+  if (HRESULT hr = childRefs(db(), ref_, wantDeleted, &children); FAILED(hr)) return hr;
+  for (ItemRef& ref : children) {
     if (ref.deleted != wantDeleted) continue;
     bool named = model::sameName(ref.name, name) ||
                  (projectName && db().peek(ref.item).isProject() && model::sameName(ref.name, name.substr(1)));

@@ -101,8 +101,12 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
   return ref;
 }
 
-std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted) {
-  std::vector<ItemRef> refs;
+HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
+                  std::vector<ItemRef>* children) {
+  children->clear();
+  auto above = std::make_shared<const ProjectsAbove>(ProjectsAbove{project.item, project.above});
+  int depth = 0;
+  for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) ++depth;
   const model::Item& holder = db.item(project.item);
   for (const model::Child& child : model::childrenAt(db, project.item, project.version, true)) {
     const model::EntryState& state = *child.state;
@@ -117,9 +121,21 @@ std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project
     ref.deleted = deleted;
     ref.name = db.text(state.name);
     ref.spec = model::childSpec(project.spec, ref.name);
-    refs.push_back(std::move(ref));
+    if (db.peek(state.item).isProject()) {
+      for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) {
+        if (at->project != state.item) continue;
+        return fail(ESS_CORRUPT, L"Project \"" + project.spec + L"\" may be corrupt: it holds \"" + ref.name +
+                                     L"\", which holds it");
+      }
+      if (depth >= kMaxDepth) {
+        return fail(ESS_CORRUPT, L"Project \"" + project.spec + L"\" may be corrupt: it lies deeper than " +
+                                     std::to_wstring(kMaxDepth) + L" projects");
+      }
+    }
+    ref.above = above;
+    children->push_back(std::move(ref));
   }
-  return refs;
+  return S_OK;
 }
 
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent) {

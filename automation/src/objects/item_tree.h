@@ -39,7 +39,10 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
 
 // The children of a project item at its version, each at the item's moment
 // (a pinned entry at its pinned version), in SourceSafe's entry order.
-std::vector<ItemRef> childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted);
+// Fails with ESS_CORRUPT when the project lists itself or a project the walk
+// came down through, or the walk is deeper than any database nests.
+HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
+                  std::vector<ItemRef>* children);
 
 // The containing project at the item's moment; false for the root.
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent);

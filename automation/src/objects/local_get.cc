@@ -48,7 +48,9 @@ HRESULT unsafe(const ItemRef& item) {
 HRESULT planTree(const model::Database& db, const ItemRef& project, const fs::path& folder, bool recursive,
                  Plan* plan) {
   plan->folders.push_back(folder);
-  for (const ItemRef& child : childRefs(db, project, false)) {
+  std::vector<ItemRef> children;
+  if (HRESULT hr = childRefs(db, project, false, &children); FAILED(hr)) return hr;
+  for (const ItemRef& child : children) {
     if (!safeName(child.name)) return unsafe(child);
     const model::Item& it = db.item(child.item);
     if (it.isProject()) {

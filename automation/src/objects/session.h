@@ -37,6 +37,12 @@ struct Session {
 // the moment of the database's history it stands at, and the path through
 // which it was reached then. Everything reached from it (children, parent,
 // links) stands at the same moment.
+// The projects a walk came down through, nearest first.
+struct ProjectsAbove {
+  model::ItemId project = model::kNoItem;
+  std::shared_ptr<const ProjectsAbove> next;
+};
+
 struct ItemRef {
   model::ItemId item = model::kNoItem;
   std::int32_t version = 0;  // the version the object stands for (a pinned entry's pinned one)
@@ -45,6 +51,9 @@ struct ItemRef {
   bool deleted = false;      // that entry's deleted flag, or a deleted project's above it
   std::wstring spec;
   std::wstring name;
+  // Set for a child listed by its project: a damaged database may list a
+  // project inside itself, and a walk down would never end.
+  std::shared_ptr<const ProjectsAbove> above;
 };
 
 inline constexpr const wchar_t* kErrorSource = L"SourceSafe";

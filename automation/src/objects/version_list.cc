@@ -31,16 +31,20 @@ bool inTimeOrder(const model::Database& db, model::ItemId id, std::int32_t max) 
 
 }  // namespace
 
-std::vector<VersionSource> versionSources(const model::Database& db, const ItemRef& item, long flags) {
-  std::vector<VersionSource> sources;
-  sources.push_back({item, model::versionAt(db, item.item, item.moment)});
+HRESULT versionSources(const model::Database& db, const ItemRef& item, long flags,
+                       std::vector<VersionSource>* sources) {
+  sources->clear();
+  sources->push_back({item, model::versionAt(db, item.item, item.moment)});
   if ((flags & VSSFLAG_RECURSYES) && db.item(item.item).isProject()) {
     for (ItemRef& below : everBelow(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0)) {
+      // The list would leave out what the damaged item's records hold; a
+      // caller could not tell it from a list that is whole.
+      if (const model::LoadFailure* damage = db.failure(below.item)) return fail(damage->code, damage->description);
       std::int32_t last = model::versionAt(db, below.item, item.moment);
-      sources.push_back({std::move(below), last});
+      sources->push_back({std::move(below), last});
     }
   }
-  return sources;
+  return S_OK;
 }
 
 VersionMerger::VersionMerger(std::shared_ptr<const model::Database> db,

@@ -23,8 +23,10 @@ struct VersionSource {
 // The item's own versions up to its moment; with VSSFLAG_RECURSYES on a
 // project, also those of every item that was ever below it up to then
 // (deleted, moved away and destroyed ones included, each physical item once),
-// files left out under VSSFLAG_HISTIGNOREFILES.
-std::vector<VersionSource> versionSources(const model::Database& db, const ItemRef& item, long flags);
+// files left out under VSSFLAG_HISTIGNOREFILES. Fails with the item's own
+// failure when the records of an item below cannot be read.
+HRESULT versionSources(const model::Database& db, const ItemRef& item, long flags,
+                       std::vector<VersionSource>* sources);
 
 struct VersionPoint {
   std::size_t source = 0;
