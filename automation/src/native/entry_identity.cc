@@ -34,25 +34,37 @@ ItemIdentity identityOf(const ItemFile& item, std::wstring name) {
   return identity;
 }
 
-Status checkIdentity(const ItemIdentity& item, const EntryClaim& claim) {
-  auto mismatch = [&](const std::wstring& what) {
-    return corrupt(item.path, fmt::format(L"{}, but the entry at offset 0x{:x} of \"{}\" points at it", what,
-                                          claim.offset, claim.dataFile));
-  };
+namespace {
+
+// Why the item file is not the item the entry points at; empty when it is.
+std::wstring identityMismatch(const ItemIdentity& item, const EntryClaim& claim) {
   if (item.kind != claim.kind) {
-    return mismatch(fmt::format(L"it is a {} where a {} is listed", kindWord(item.kind), kindWord(claim.kind)));
+    return fmt::format(L"it is a {} where a {} is listed", kindWord(item.kind), kindWord(claim.kind));
   }
   bool held = item.kind == ItemKind::kProject
                   ? item.parentPhysical == claim.project
                   : std::find(item.parents.begin(), item.parents.end(), claim.project) != item.parents.end();
-  if (!held) {
-    return mismatch(fmt::format(L"it does not name {} among the projects holding it", wide(claim.project)));
-  }
+  if (!held) return fmt::format(L"it does not name {} among the projects holding it", wide(claim.project));
   bool nameBinds = item.kind == ItemKind::kProject || item.parents.size() <= 1;
   if (nameBinds && !model::sameName(item.name, claim.name)) {
-    return mismatch(fmt::format(L"its header names it \"{}\" where \"{}\" is listed", item.name, claim.name));
+    return fmt::format(L"its header names it \"{}\" where \"{}\" is listed", item.name, claim.name);
   }
-  return success();
+  return {};
+}
+
+}  // namespace
+
+Status checkIdentity(const ItemIdentity& item, const EntryClaim& claim) {
+  const std::wstring why = identityMismatch(item, claim);
+  if (why.empty()) return success();
+  return corrupt(item.path,
+                 fmt::format(L"{}, but the entry at offset 0x{:x} of \"{}\" points at it", why, claim.offset, claim.dataFile));
+}
+
+Status checkEntry(const ItemIdentity& item, const EntryClaim& claim) {
+  const std::wstring why = identityMismatch(item, claim);
+  if (why.empty()) return success();
+  return corruptAt(claim.dataFile, claim.offset, fmt::format(L"the entry points at \"{}\", but {}", item.path, why));
 }
 
 }  // namespace ssapi::native

@@ -43,4 +43,9 @@ ItemIdentity identityOf(const ItemFile& item, std::wstring name);
 // one project is held to its name.
 Status checkIdentity(const ItemIdentity& item, const EntryClaim& claim);
 
+// The same check, failing with ESS_CORRUPT naming the project's data file:
+// for an item whose file agreed with the project that held it first, the
+// entry is what is wrong (a project listing itself or a project above it).
+Status checkEntry(const ItemIdentity& item, const EntryClaim& claim);
+
 }  // namespace ssapi::native

@@ -209,9 +209,10 @@ void ModelLoader::loadItem(model::Database& db, ItemId id) {
   }
 }
 
-void ModelLoader::claim(model::Database& db, ItemId child, const std::string& physical, EntryClaim claim) {
+void ModelLoader::claim(model::Database& db, ItemId project, ItemId child, const std::string& physical,
+                        EntryClaim claim) {
   if (auto known = identities_.find(physical); known != identities_.end()) {
-    if (Status status = checkIdentity(known->second, claim); !status.ok()) db.recordFailure(child, asFailure(status));
+    if (Status status = checkEntry(known->second, claim); !status.ok()) db.recordFailure(project, asFailure(status));
     return;
   }
   claims_[physical].push_back(std::move(claim));
@@ -423,7 +424,7 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
     }
     ItemType type = entry.kind == ItemKind::kProject ? ItemType::kProject : ItemType::kFile;
     ItemId child = stubFor(db, physical, type);
-    claim(db, child, physical, EntryClaim{self, dataFile, entry.offset, entry.kind, nameText});
+    claim(db, id, child, physical, EntryClaim{self, dataFile, entry.offset, entry.kind, nameText});
     model::StrId name = db.intern(nameText);
     std::int32_t slot = replay.slotOf(physical);
     if (slot >= 0 && !replay.now(slot).present) slot = -1;

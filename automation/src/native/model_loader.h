@@ -43,8 +43,11 @@ class ModelLoader final : public model::ItemLoader {
   void loadFile(model::Database& db, model::ItemId id, const ItemFile& item);
   std::wstring nameOf(const VssName& name) const;
   // Checks a child against what its project's entry says, now when the
-  // child was read already, else when it is.
-  void claim(model::Database& db, model::ItemId child, const std::string& physical, EntryClaim claim);
+  // child was read already, else when it is. A child read already agreed
+  // with the project that held it first (or is the root): the project whose
+  // entry disagrees is the damaged one, as when it lists a project above it.
+  void claim(model::Database& db, model::ItemId project, model::ItemId child, const std::string& physical,
+             EntryClaim claim);
   model::Revision common(model::Database& db, const HistoryRecord& record, std::uint64_t* seq) const;
 
   std::unique_ptr<DatabaseFiles> files_;

@@ -122,13 +122,20 @@ class EntryIdentityTest : public ::testing::TestWithParam<IdentityRow> {};
 TEST_P(EntryIdentityTest, AnItemFileMustBeTheOneItsEntryPointsAt) {
   const IdentityRow& row = GetParam();
   Status status = checkIdentity(row.item, row.claim);
+  // The same mismatch, blamed on the entry.
+  Status entryStatus = checkEntry(row.item, row.claim);
   if (!row.problem) {
     EXPECT_TRUE(isOk(status));
+    EXPECT_TRUE(isOk(entryStatus));
     return;
   }
   EXPECT_TRUE(failsWith(status, ESS_CORRUPT, L"File \"/db/data/c/caaaaaaa\" may be corrupt: "));
   EXPECT_TRUE(failsWith(status, ESS_CORRUPT, row.problem));
   EXPECT_TRUE(failsWith(status, ESS_CORRUPT, L"the entry at offset 0x40 of \"/db/data/b/baaaaaaa.a\" points at it"));
+  EXPECT_TRUE(failsWith(entryStatus, ESS_CORRUPT,
+                        L"File \"/db/data/b/baaaaaaa.a\" may be corrupt: the entry points at \"/db/data/c/caaaaaaa\", but "));
+  EXPECT_TRUE(failsWith(entryStatus, ESS_CORRUPT, row.problem));
+  EXPECT_TRUE(failsWith(entryStatus, ESS_CORRUPT, L"at offset 0x40"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EntryIdentityTest, ::testing::ValuesIn(kIdentities),

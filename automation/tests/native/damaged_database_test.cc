@@ -41,6 +41,21 @@ struct Attempt {
   std::string description;
 };
 
+// The recursive version list of the root, which every history reads.
+template <class G>
+Attempt versionsThrough(const fs::path& folder) {
+  Attempt attempt;
+  auto db = createDatabase<G>();
+  HRESULT hr = db->Open(widePath(folder / "srcsafe.ini"), L"Admin", L"");
+  ComPtr<ssapi::IVSSItemT<G>> root;
+  if (SUCCEEDED(hr)) hr = db->get_VSSItem(L"$/", VARIANT_FALSE, root.put());
+  ComPtr<ssapi::IVSSVersionsT<G>> versions;
+  if (SUCCEEDED(hr)) hr = root->get_Versions(ssapi::VSSFLAG_RECURSYES, versions.put());
+  attempt.status = hr;
+  if (auto info = platform::takeErrorInfo()) attempt.description = utf8(info->description);
+  return attempt;
+}
+
 template <class G>
 Attempt getThrough(const fs::path& folder, const std::wstring& spec, const fs::path& target) {
   Attempt attempt;
@@ -74,11 +89,11 @@ std::vector<fs::path> filesBelow(const fs::path& folder) {
 }
 
 // $/p (BAAAAAAA) with a.txt (CAAAAAAA, checked in once) and the project q
-// (DAAAAAAA) holding b.txt (EAAAAAAA).
+// (DAAAAAAA) holding b.txt (EAAAAAAA) and the project r (FAAAAAAA).
 NativeDatabaseBuilder sample() {
   NativeDatabaseBuilder db;
   db.createProject(L"$/p").addFile(L"$/p/a.txt", "a1\r\n").checkIn(L"$/p/a.txt", "a2\r\n");
-  db.createProject(L"$/p/q").addFile(L"$/p/q/b.txt", "b\r\n");
+  db.createProject(L"$/p/q").addFile(L"$/p/q/b.txt", "b\r\n").createProject(L"$/p/q/r");
   return db;
 }
 
@@ -90,6 +105,7 @@ struct Damage {
   HRESULT status;
   std::function<void(const fs::path& file)> damage;
   bool namesItemFile = false;  // the description names the item file even so
+  bool contentOnly = false;    // the records are whole: only a get of the content fails
 };
 
 void flipByte(const fs::path& file, std::size_t offset) {
@@ -131,6 +147,17 @@ void setLastAction(const fs::path& file, std::uint16_t action) {
   testsupport::writeFileBytes(file, bytes);
 }
 
+// Points the data file's entry for one item at another item's file.
+void pointEntryAt(const fs::path& dataFile, const std::string& from, const std::string& to) {
+  std::string bytes = testsupport::readFileBytes(dataFile);
+  for (std::uint32_t offset = 0; offset + kEntryRecordSize <= bytes.size(); offset += 8 + read32(bytes, offset)) {
+    if (bytes.compare(offset + 8 + 0x2E, from.size(), from) != 0) continue;
+    putText(bytes, offset + 8 + 0x2E, to, 10);
+    refreshCrc(bytes, offset);
+  }
+  testsupport::writeFileBytes(dataFile, bytes);
+}
+
 const Damage kDamages[] = {
     // The user field of the project's first record: its checksum no longer holds.
     {"BadChecksumInAProjectsItemFile", "BAAAAAAA", false, L"$/p", ssapi::ESS_CORRUPT,
@@ -164,7 +191,7 @@ const Damage kDamages[] = {
     {"MissingProjectItemFileBelowTheProjectGot", "DAAAAAAA", false, L"$/p", ssapi::ESS_FILE_NOTFOUND,
      [](const fs::path& file) { fs::remove(file); }},
     {"MissingDataFileOfAFile", "CAAAAAAA", true, L"$/p/a.txt", ssapi::ESS_FILE_NOTFOUND,
-     [](const fs::path& file) { fs::remove(file); }},
+     [](const fs::path& file) { fs::remove(file); }, false, true},
     {"MissingDataFileOfAProject", "DAAAAAAA", true, L"$/p/q", ssapi::ESS_FILE_NOTFOUND,
      [](const fs::path& file) { fs::remove(file); }},
     {"MissingDataFileOfAProjectBelowTheProjectGot", "DAAAAAAA", true, L"$/p", ssapi::ESS_FILE_NOTFOUND,
@@ -182,9 +209,17 @@ const Damage kDamages[] = {
      [](const fs::path& file) { truncateBy(file, kEntryRecordSize); }},
     {"EmptiedProjectDataFileBelowTheProjectGot", "DAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
      [](const fs::path& file) { fs::resize_file(file, 0); }},
+    // A project listing itself or a project above it: a walk down would
+    // never end. Its entry is at fault, as its data file is named.
+    {"ProjectListingTheProjectAboveIt", "DAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { pointEntryAt(file, "FAAAAAAA", "BAAAAAAA"); }},
+    {"ProjectListingItself", "DAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { pointEntryAt(file, "FAAAAAAA", "DAAAAAAA"); }},
+    {"ProjectListingTheRoot", "DAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
+     [](const fs::path& file) { pointEntryAt(file, "FAAAAAAA", "AAAAAAAA"); }},
     // The checksum is the item file's: it is named, with what is wrong.
     {"DataFileThatDiffersFromItsChecksum", "EAAAAAAA", true, L"$/p", ssapi::ESS_CORRUPT,
-     [](const fs::path& file) { testsupport::writeFileBytes(file, "not what was checked in"); }, true},
+     [](const fs::path& file) { testsupport::writeFileBytes(file, "not what was checked in"); }, true, true},
 };
 
 // Test names instead of the bytes of the row.
@@ -206,6 +241,15 @@ class DamagedDatabaseTest : public ::testing::TestWithParam<Damage> {
     EXPECT_NE(attempt.description.find(name), std::string::npos)
         << attempt.step << ": \"" << attempt.description << "\" does not name " << name;
     EXPECT_TRUE(filesBelow(out_.path()).empty()) << "a failed get wrote " << filesBelow(out_.path()).front();
+    // A history would read the records of every item of the tree: it cannot
+    // be had whole, unless only a content is lost.
+    Attempt versions = versionsThrough<G>(dir_.path());
+    if (damage.contentOnly) {
+      EXPECT_EQ(versions.status, S_OK) << versions.description;
+    } else {
+      EXPECT_EQ(versions.status, damage.status) << versions.description;
+      EXPECT_NE(versions.description.find(name), std::string::npos) << versions.description;
+    }
   }
 
   testsupport::TempDir dir_;
