@@ -43,9 +43,14 @@ HRESULT TreeBasedCleanPatchBuilder<A>::run(Database& database, const std::wstrin
     return S_OK;
   }
 
+  // A folder or file that cannot be read would be missing from the patch,
+  // and the receiver would take what is left for the whole project.
   FileList files;
   hr = collectFiles(item, files);
-  if (FAILED(hr)) log_.error(item, L"Failed to enumerate items", hr);
+  if (FAILED(hr)) {
+    log_.error(item, L"Failed to enumerate items", hr);
+    return hr;
+  }
   log_.info(item, L"Files collected");
 
   hr = downloadFiles(files);
@@ -86,9 +91,10 @@ HRESULT TreeBasedCleanPatchBuilder<A>::collectFiles(const ItemPtr& item, FileLis
     if (SUCCEEDED(hr) && !child) hr = E_POINTER;
     if (FAILED(hr)) {
       log_.error(item, L"Failed to it.Next(..)", hr);
-      continue;
+      return hr;
     }
-    collectFiles(child, list);
+    hr = collectFiles(child, list);
+    if (FAILED(hr)) return hr;
   }
   return S_OK;
 }

@@ -108,7 +108,7 @@ inline std::wstring deleteDir(const std::wstring& spec) { return L"   <delete-di
 inline const std::wstring kDeclaration = L"<?xml version=\"1.0\"?>\n";
 
 // The whole output file of a patch command with these entries.
-inline std::wstring patchDocument(std::initializer_list<std::wstring> entries) {
+inline std::wstring patchDocument(const std::vector<std::wstring>& entries) {
   std::wstring text = kDeclaration + L"<patch>\n\n";
   for (const std::wstring& entry : entries) text += entry;
   return text + L"</patch>\n\n";

@@ -164,43 +164,37 @@ TYPED_TEST(TreePatchTest, MissingRootWritesNoEntries) {
   EXPECT_EQ(capture.errors(), L"");
 }
 
-// An item whose type cannot be read counts as a folder: it gets an add-dir
-// entry, and since a file has no children nothing is downloaded for it.
-TYPED_TEST(TreePatchTest, ItemOfUnreadableTypeCountsAsFolder) {
-  this->builder_.faults().fail(L"get_Type", L"$/A/a.txt").forever();
-  Capture capture;
-  this->run(L"$/A", util::FAR_FUTURE);
-  EXPECT_EQ(capture.xml(), patchDocument({
-                               addDir(L"$/A"),
-                               addDir(L"$/A/a.txt"),
-                               addDir(L"$/A/b"),
-                               addFile(L"$/A/b/y.txt", this->temp(0)),
-                               addFile(L"$/A/late.txt", this->temp(1)),
-                           }));
-  EXPECT_THAT(capture.lines(), Contains(L"TreeBasedCleanPatchBuilder Error - isFolder:: item get_Type failed, " +
-                                        kInjected));
-}
-
-// A subfolder that cannot be listed keeps its add-dir entry; only the
-// listing of the project itself decides the result.
-TYPED_TEST(TreePatchTest, UnlistableFolderKeepsItsEntryButNotItsContent) {
-  this->builder_.faults().fail(L"get_Items", L"$/A/b").forever();
-  {
+// A folder that cannot be listed, or an item whose type cannot be read (it
+// counts as a folder, and a file has no children to list), fails the patch:
+// what is left would pass for the whole project. The document is closed
+// with what was written before.
+TYPED_TEST(TreePatchTest, AnUnreadableFolderOrItemFailsThePatch) {
+  const std::wstring listingFailed =
+      L"TreeBasedCleanPatchBuilder Error - Failed to getItemIterator, Error: 0x80004005 (-2147467259)";
+  struct Row {
+    const char* name;
+    const wchar_t* operation;
+    const wchar_t* spec;
+    const wchar_t* root;
+    std::wstring logLine;
+    std::vector<std::wstring> entries;
+  } rows[] = {
+      {"folder below", L"get_Items", L"$/A/b", L"$/A", listingFailed, {addDir(L"$/A"), addDir(L"$/A/b")}},
+      {"the project itself", L"get_Items", L"$/A/b", L"$/A/b", listingFailed, {addDir(L"$/A/b")}},
+      {"type of a file", L"get_Type", L"$/A/a.txt", L"$/A",
+       L"TreeBasedCleanPatchBuilder Error - isFolder:: item get_Type failed, " + kInjected,
+       {addDir(L"$/A"), addDir(L"$/A/a.txt")}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    this->builder_.faults().clear();
+    this->builder_.faults().fail(row.operation, row.spec).forever();
     Capture capture;
-    EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE), S_OK);
-    EXPECT_EQ(capture.xml(), patchDocument({
-                                 addDir(L"$/A"),
-                                 addDir(L"$/A/b"),
-                                 addFile(L"$/A/a.txt", this->temp(0)),
-                                 addFile(L"$/A/late.txt", this->temp(1)),
-                             }));
-    EXPECT_THAT(capture.lines(), Contains(L"TreeBasedCleanPatchBuilder Error - Failed to getItemIterator, Error: "
-                                          L"0x80004005 (-2147467259)"));
+    EXPECT_TRUE(FAILED(this->run(row.root, util::FAR_FUTURE)));
+    EXPECT_EQ(capture.xml(), patchDocument(row.entries));
+    EXPECT_THAT(capture.lines(), Contains(row.logLine));
+    EXPECT_THAT(capture.lines(), Contains(::testing::HasSubstr(L"Failed to enumerate items")));
   }
-  Capture capture;
-  EXPECT_EQ(this->run(L"$/A/b", util::FAR_FUTURE), S_OK);
-  EXPECT_EQ(capture.xml(), patchDocument({addDir(L"$/A/b")}));
-  EXPECT_THAT(capture.lines(), Contains(::testing::HasSubstr(L"Failed to enumerate items")));
 }
 
 }  // namespace
