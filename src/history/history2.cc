@@ -280,6 +280,26 @@ bool History2<A>::wasLive(const Item& project, const util::JavaTime& time) {
 template <class A>
 typename History2<A>::Item History2<A>::namedChild(const Item& project, const std::wstring& name,
                                                    bool includeDeleted) {
+  if constexpr (A::kIs2005) {
+    // Asked by name, without listing every child of a project that may
+    // hold thousands, for each entry.
+    auto ask = [&](VARIANT_BOOL deleted) {
+      Item found;
+      if (FAILED(project->get_Child(name, deleted, found.put()))) found = nullptr;
+      platform::clearErrorInfo();
+      return found;
+    };
+    Item live = ask(VARIANT_FALSE);
+    if (!includeDeleted) return live;
+    auto exact = [&](const Item& child) {
+      std::wstring childName;
+      return child && SUCCEEDED(child->get_Name(&childName)) && childName == name;
+    };
+    if (exact(live)) return live;
+    Item deleted = ask(VARIANT_TRUE);
+    if (exact(deleted) || !live) return deleted;
+    return live;
+  }
   navigation::VSSItemIterator<A> children;
   if (FAILED(navigation::GetItemIterator<A>(project, includeDeleted ? VARIANT_TRUE : VARIANT_FALSE, children))) {
     return nullptr;

@@ -134,6 +134,7 @@ std::int32_t Database::addEntry(ItemId project, const EntryState& state) {
   auto slot = static_cast<std::int32_t>(p.entries.size() - 1);
   p.entries.back().states.push_back(state);
   p.entries.back().now = state;
+  p.presentNameOrderKnown = false;
   index(project, slot, state.name);
   if (state.present) attach(project, slot, state.item);
   return slot;
@@ -148,9 +149,12 @@ void Database::changeEntry(ItemId project, std::int32_t slot, const EntryState& 
     entry.states.push_back(state);
   }
   entry.now = state;
+  // The entry stays under its old names too: it held them at older versions.
   if (before.name != state.name) {
-    unindex(project, slot, before.name);
     index(project, slot, state.name);
+    Item& p = mutableItem(project);
+    p.lastRenameVersion = std::max(p.lastRenameVersion, state.since);
+    p.presentNameOrderKnown = false;
   }
   // Links keep the order in which they were made, so a rename leaves them be.
   bool sameHolder = before.present && state.present && before.item == state.item;
@@ -159,15 +163,8 @@ void Database::changeEntry(ItemId project, std::int32_t slot, const EntryState& 
 }
 
 void Database::index(ItemId project, std::int32_t slot, StrId name) {
-  mutableItem(project).byName[nameKey(text(name))].push_back(slot);
-}
-
-void Database::unindex(ItemId project, std::int32_t slot, StrId name) {
-  Item& p = mutableItem(project);
-  auto found = p.byName.find(nameKey(text(name)));
-  if (found == p.byName.end()) return;
-  std::erase(found->second, slot);
-  if (found->second.empty()) p.byName.erase(found);
+  std::vector<std::int32_t>& slots = mutableItem(project).byName[nameKey(text(name))];
+  if (std::find(slots.begin(), slots.end(), slot) == slots.end()) slots.push_back(slot);
 }
 
 void Database::attach(ItemId project, std::int32_t slot, ItemId item) {

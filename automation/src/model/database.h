@@ -112,10 +112,17 @@ struct Item {
 
   // Projects.
   std::vector<Entry> entries;
-  // Every entry ever made, by the nameKey of the name it has now (entries of
-  // other names may share a key); see Database::forEachNamed.
+  // Every entry ever made, by the nameKey of every name it has had (entries
+  // of other names may share a key); see Database::forEachNamed.
   std::unordered_map<std::uint64_t, std::vector<std::int32_t>> byName;
   EntryRef home;  // the entry that holds this project now (none for the root or when detached)
+  // The latest version of this project that gave an entry another name: from
+  // it on, every entry has its present name, and the entries listed in the
+  // order of their present names are listed as SourceSafe orders them.
+  std::int32_t lastRenameVersion = 0;
+  // That order (slots), made on first use; listing a project is frequent.
+  mutable std::vector<std::int32_t> presentNameOrder;
+  mutable bool presentNameOrderKnown = false;
 
   // Files: present entries that hold this file, in the order they were made.
   std::vector<EntryRef> links;
@@ -235,6 +242,16 @@ class Database {
       if (sameName(text(state.name), name)) f(slot, state);
     }
   }
+  // Calls f(slot) for each entry of the project that has had the name at
+  // some version (and maybe others of the same key): the caller looks at
+  // the entry's state at the version it wants.
+  template <class F>
+  void forEachEverNamed(ItemId project, std::wstring_view name, F&& f) const {
+    const Item& p = item(project);
+    auto found = p.byName.find(nameKey(name));
+    if (found == p.byName.end()) return;
+    for (std::int32_t slot : found->second) f(slot);
+  }
   std::int32_t addEntry(ItemId project, const EntryState& state);
   // A new state of the entry from the project's latest version on; keeps the
   // name index, the links and the project homes up to date.
@@ -257,7 +274,6 @@ class Database {
 
  private:
   void index(ItemId project, std::int32_t slot, StrId name);
-  void unindex(ItemId project, std::int32_t slot, StrId name);
   void attach(ItemId project, std::int32_t slot, ItemId item);
   void detach(ItemId project, std::int32_t slot, ItemId item);
   void materialize(ItemId id);

@@ -93,25 +93,60 @@ const EntryState* stateAt(const Item& project, std::int32_t slot, std::int32_t v
   return state.present ? &state : nullptr;
 }
 
+namespace {
+
+// Slots in the order of the names they have, without regard to case, then
+// of the slots.
+template <class NameOf>
+std::vector<std::int32_t> orderByName(const Database& db, std::vector<std::int32_t> slots, NameOf&& nameOf) {
+  std::vector<std::pair<std::wstring, std::int32_t>> keys;
+  keys.reserve(slots.size());
+  for (std::int32_t slot : slots) keys.emplace_back(foldName(db.text(nameOf(slot))), slot);
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 0; i < keys.size(); ++i) slots[i] = keys[i].second;
+  return slots;
+}
+
+}  // namespace
+
 std::vector<Child> childrenAt(const Database& db, ItemId project, std::int32_t version, bool includeDeleted) {
   const Item& p = db.item(project);
   std::vector<Child> children;
+  auto take = [&](std::int32_t slot) {
+    const EntryState* state = stateAt(p, slot, version);
+    if (state && (includeDeleted || !state->deleted)) children.push_back({slot, state});
+  };
+  if (version >= p.lastRenameVersion) {
+    // No entry had another name then than now: the order of the present
+    // names is the order then.
+    if (!p.presentNameOrderKnown) {
+      std::vector<std::int32_t> all(p.entries.size());
+      for (std::size_t slot = 0; slot < all.size(); ++slot) all[slot] = static_cast<std::int32_t>(slot);
+      p.presentNameOrder = orderByName(db, std::move(all), [&](std::int32_t slot) {
+        return p.entries[static_cast<std::size_t>(slot)].current().name;
+      });
+      p.presentNameOrderKnown = true;
+    }
+    for (std::int32_t slot : p.presentNameOrder) {
+      if (p.entries[static_cast<std::size_t>(slot)].states.front().since <= version) take(slot);
+    }
+    return children;
+  }
   // Entries are made in version order, so the ones made after the version end the scan.
   for (std::size_t slot = 0; slot < p.entries.size(); ++slot) {
-    const Entry& entry = p.entries[slot];
-    if (entry.states.front().since > version) break;
-    const EntryState* state = stateAt(p, static_cast<std::int32_t>(slot), version);
-    if (!state || (state->deleted && !includeDeleted)) continue;
-    children.push_back({static_cast<std::int32_t>(slot), state});
+    if (p.entries[slot].states.front().since > version) break;
+    take(static_cast<std::int32_t>(slot));
   }
-  std::vector<std::pair<std::wstring, std::size_t>> keys;
-  keys.reserve(children.size());
-  for (std::size_t i = 0; i < children.size(); ++i) keys.emplace_back(foldName(db.text(children[i].state->name)), i);
-  std::sort(keys.begin(), keys.end());
-  std::vector<Child> sorted;
-  sorted.reserve(children.size());
-  for (const auto& key : keys) sorted.push_back(children[key.second]);
-  return sorted;
+  std::vector<std::int32_t> slots;
+  slots.reserve(children.size());
+  std::vector<const EntryState*> stateOf(p.entries.size(), nullptr);
+  for (const Child& child : children) {
+    slots.push_back(child.slot);
+    stateOf[static_cast<std::size_t>(child.slot)] = child.state;
+  }
+  slots = orderByName(db, std::move(slots), [&](std::int32_t slot) { return stateOf[static_cast<std::size_t>(slot)]->name; });
+  for (std::size_t i = 0; i < slots.size(); ++i) children[i] = {slots[i], stateOf[static_cast<std::size_t>(slots[i])]};
+  return children;
 }
 
 std::int32_t versionAtSeq(const Database& db, ItemId item, std::uint64_t seq) {

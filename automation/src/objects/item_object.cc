@@ -227,19 +227,9 @@ HRESULT ItemObject<Vss2005>::get_Child(const std::wstring& name, VARIANT_BOOL de
   *child = nullptr;
   if (auto f = fault(L"get_Child")) return f->status;
   if (!isProject()) return fail(ESS_VS_WANT_PRJ, L"This command only works on projects.");
-  bool wantDeleted = deleted != VARIANT_FALSE;
-  // History texts name subprojects as "$name"; no item name holds a "$", so
-  // such a name can only mean the subproject.
-  bool projectName = name.size() > 1 && name[0] == L'$';
-  std::vector<ItemRef> children;
-  if (HRESULT hr = childRefs(db(), ref_, wantDeleted, &children); FAILED(hr)) return hr;
-  for (ItemRef& ref : children) {
-    if (ref.deleted != wantDeleted) continue;
-    bool named = model::sameName(ref.name, name) ||
-                 (projectName && db().peek(ref.item).isProject() && model::sameName(ref.name, name.substr(1)));
-    if (named) return handOut(new ItemObject<Vss2005>(session_, std::move(ref)), child);
-  }
-  return fail(ESS_VS_CHILD_NOT_FOUND, L"Subproject or file not found");
+  ItemRef found;
+  if (HRESULT hr = namedChildRef(db(), ref_, name, deleted != VARIANT_FALSE, &found); FAILED(hr)) return hr;
+  return handOut(new ItemObject<Vss2005>(session_, std::move(found)), child);
 }
 
 HRESULT ItemObject<Vss2005>::get_VSSVersion(IVSSVersionT<Vss2005>** version) {

@@ -101,41 +101,89 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
   return ref;
 }
 
-HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
-                  std::vector<ItemRef>* children) {
-  children->clear();
-  auto above = std::make_shared<const ProjectsAbove>(ProjectsAbove{project.item, project.above});
-  int depth = 0;
-  for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) ++depth;
-  const model::Item& holder = db.item(project.item);
-  for (const model::Child& child : model::childrenAt(db, project.item, project.version, true)) {
-    const model::EntryState& state = *child.state;
-    bool deleted = state.deleted || project.deleted;
-    if (deleted && !includeDeleted) continue;
-    if (gone(db, holder.entries[static_cast<std::size_t>(child.slot)].current())) continue;
-    ItemRef ref;
-    ref.item = state.item;
-    ref.moment = project.moment;
-    ref.version = state.pinned > 0 ? state.pinned : std::max(1, model::versionAt(db, state.item, project.moment));
-    ref.entry = {project.item, child.slot};
-    ref.deleted = deleted;
-    ref.name = db.text(state.name);
-    ref.spec = model::childSpec(project.spec, ref.name);
-    if (db.peek(state.item).isProject()) {
-      for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) {
-        if (at->project != state.item) continue;
+namespace {
+
+// The child an entry of the project holds at the project's version, reached
+// by a walk that came down through `above`.
+HRESULT childRef(const model::Database& db, const ItemRef& project, const std::shared_ptr<const ProjectsAbove>& above,
+                 std::int32_t slot, const model::EntryState& state, ItemRef* out) {
+  ItemRef ref;
+  ref.item = state.item;
+  ref.moment = project.moment;
+  ref.version = state.pinned > 0 ? state.pinned : std::max(1, model::versionAt(db, state.item, project.moment));
+  ref.entry = {project.item, slot};
+  ref.deleted = state.deleted || project.deleted;
+  ref.name = db.text(state.name);
+  ref.spec = model::childSpec(project.spec, ref.name);
+  if (db.peek(state.item).isProject()) {
+    int depth = 0;
+    for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) {
+      if (at->project == state.item) {
         return fail(ESS_CORRUPT, L"Project \"" + project.spec + L"\" may be corrupt: it holds \"" + ref.name +
                                      L"\", which holds it");
       }
-      if (depth >= kMaxDepth) {
-        return fail(ESS_CORRUPT, L"Project \"" + project.spec + L"\" may be corrupt: it lies deeper than " +
-                                     std::to_wstring(kMaxDepth) + L" projects");
-      }
+      ++depth;
     }
-    ref.above = above;
+    if (depth > kMaxDepth) {
+      return fail(ESS_CORRUPT, L"Project \"" + project.spec + L"\" may be corrupt: it lies deeper than " +
+                                   std::to_wstring(kMaxDepth) + L" projects");
+    }
+  }
+  ref.above = above;
+  *out = std::move(ref);
+  return S_OK;
+}
+
+std::shared_ptr<const ProjectsAbove> walkedThrough(const ItemRef& project) {
+  return std::make_shared<const ProjectsAbove>(ProjectsAbove{project.item, project.above});
+}
+
+}  // namespace
+
+HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
+                  std::vector<ItemRef>* children) {
+  children->clear();
+  const auto above = walkedThrough(project);
+  const model::Item& holder = db.item(project.item);
+  for (const model::Child& child : model::childrenAt(db, project.item, project.version, true)) {
+    if ((child.state->deleted || project.deleted) && !includeDeleted) continue;
+    if (gone(db, holder.entries[static_cast<std::size_t>(child.slot)].current())) continue;
+    ItemRef ref;
+    if (HRESULT hr = childRef(db, project, above, child.slot, *child.state, &ref); FAILED(hr)) return hr;
     children->push_back(std::move(ref));
   }
   return S_OK;
+}
+
+HRESULT namedChildRef(const model::Database& db, const ItemRef& project, const std::wstring& name, bool deleted,
+                      ItemRef* found) {
+  const model::Item& holder = db.item(project.item);
+  // History texts name subprojects as "$name"; no item name holds a "$", so
+  // such a name can only mean the subproject.
+  const bool projectName = name.size() > 1 && name[0] == L'$';
+  // The first in the listing's order: by name without regard to case, then
+  // by entry.
+  std::int32_t best = -1;
+  std::wstring bestKey;
+  const model::EntryState* bestState = nullptr;
+  auto consider = [&](const std::wstring& wanted, bool projectsOnly) {
+    db.forEachEverNamed(project.item, wanted, [&](std::int32_t slot) {
+      const model::EntryState* state = model::stateAt(holder, slot, project.version);
+      if (!state || !model::sameName(db.text(state->name), wanted)) return;
+      if ((state->deleted || project.deleted) != deleted) return;
+      if (projectsOnly && !db.peek(state->item).isProject()) return;
+      if (gone(db, holder.entries[static_cast<std::size_t>(slot)].current())) return;
+      std::wstring key = model::foldName(db.text(state->name));
+      if (best >= 0 && std::tie(key, slot) >= std::tie(bestKey, best)) return;
+      best = slot;
+      bestKey = std::move(key);
+      bestState = state;
+    });
+  };
+  consider(name, false);
+  if (projectName) consider(name.substr(1), true);
+  if (best < 0) return fail(ESS_VS_CHILD_NOT_FOUND, L"Subproject or file not found");
+  return childRef(db, project, walkedThrough(project), best, *bestState, found);
 }
 
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent) {

@@ -44,6 +44,12 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
 HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
                   std::vector<ItemRef>* children);
 
+// The child of that name (any letter case; "$name" also names a subproject)
+// at the project's version whose deleted flag is `deleted`: the first such
+// child childRefs would list. Looked up by name, not by listing them all.
+HRESULT namedChildRef(const model::Database& db, const ItemRef& project, const std::wstring& name, bool deleted,
+                      ItemRef* found);
+
 // The containing project at the item's moment; false for the root.
 bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent);
 
