@@ -209,7 +209,7 @@ void ModelLoader::loadItem(model::Database& db, ItemId id) {
   }
 }
 
-void ModelLoader::claim(model::Database& db, ItemId project, ItemId child, const std::string& physical,
+void ModelLoader::claim(model::Database& db, ItemId project, const std::string& physical,
                         EntryClaim claim) {
   if (auto known = identities_.find(physical); known != identities_.end()) {
     if (Status status = checkEntry(known->second, claim); !status.ok()) db.recordFailure(project, asFailure(status));
@@ -424,7 +424,7 @@ void ModelLoader::loadProject(model::Database& db, ItemId id, const ItemFile& it
     }
     ItemType type = entry.kind == ItemKind::kProject ? ItemType::kProject : ItemType::kFile;
     ItemId child = stubFor(db, physical, type);
-    claim(db, id, child, physical, EntryClaim{self, dataFile, entry.offset, entry.kind, nameText});
+    claim(db, id, physical, EntryClaim{self, dataFile, entry.offset, entry.kind, nameText});
     model::StrId name = db.intern(nameText);
     std::int32_t slot = replay.slotOf(physical);
     if (slot >= 0 && !replay.now(slot).present) slot = -1;

@@ -46,7 +46,7 @@ class ModelLoader final : public model::ItemLoader {
   // child was read already, else when it is. A child read already agreed
   // with the project that held it first (or is the root): the project whose
   // entry disagrees is the damaged one, as when it lists a project above it.
-  void claim(model::Database& db, model::ItemId project, model::ItemId child, const std::string& physical,
+  void claim(model::Database& db, model::ItemId project, const std::string& physical,
              EntryClaim claim);
   model::Revision common(model::Database& db, const HistoryRecord& record, std::uint64_t* seq) const;
 
