@@ -79,38 +79,45 @@ HRESULT History2<A>::doIterate(Item& item) {
     rootAtTo_ = item;
   }
 
-  std::vector<ChangeEntry<A>> changes;
-  hr = loadChanges(item, &changes);
+  // Counted first and then read again as they are visited, so that only one
+  // version object is held at a time: the log names the count before the
+  // entries, and a whole log's version objects would take more memory than
+  // the database itself.
+  std::size_t count = 0;
+  hr = loadChanges(item, false, [&](ChangeEntry<A>&&) { ++count; });
   if (FAILED(hr)) return hr;
-  log().info(fmt::format(L"Total changes loaded: {}", changes.size()));
-
-  for (const ChangeEntry<A>& change : changes) {
-    traceEntry(change.version, change.fromFuture);
-
-    std::wstring action;
-    hr = change.version->get_Action(&action);
-    if (FAILED(hr)) {
-      log().error(L"Failed to get Action form VSSVersion. Unable to build patch", hr);
-      log().info(L"Error has been swollowed due to the option");
-      continue;
-    }
-    Item versionItem;
-    hr = change.version->get_VSSItem(versionItem.put());
-    if (FAILED(hr) || !versionItem) {
-      log().error(fmt::format(L"Failed to get VSSItem from VSSVersion. Action:{}, Time:{}. Unable to build patch.",
-                              action, change.time.toLocaleText()),
-                  hr);
-      log().info(L"Error has been swollowed due to the option");
-      continue;
-    }
-    hr = getItemFromParentAndActionAndCall(change.version, versionItem, action, change.time, change.fromFuture);
-    if (FAILED(hr)) log().error(versionItem, L"Failed to call getItemFromParentAndActionAndCall", hr);
-  }
+  log().info(fmt::format(L"Total changes loaded: {}", count));
+  hr = loadChanges(item, true, [&](ChangeEntry<A>&& change) { visitChange(change); });
+  if (FAILED(hr)) return hr;
   return S_OK;
 }
 
 template <class A>
-HRESULT History2<A>::loadChanges(const Item& item, std::vector<ChangeEntry<A>>* changes) {
+void History2<A>::visitChange(const ChangeEntry<A>& change) {
+  traceEntry(change.version, change.fromFuture);
+
+  std::wstring action;
+  HRESULT hr = change.version->get_Action(&action);
+  if (FAILED(hr)) {
+    log().error(L"Failed to get Action form VSSVersion. Unable to build patch", hr);
+    log().info(L"Error has been swollowed due to the option");
+    return;
+  }
+  Item versionItem;
+  hr = change.version->get_VSSItem(versionItem.put());
+  if (FAILED(hr) || !versionItem) {
+    log().error(fmt::format(L"Failed to get VSSItem from VSSVersion. Action:{}, Time:{}. Unable to build patch.",
+                            action, change.time.toLocaleText()),
+                hr);
+    log().info(L"Error has been swollowed due to the option");
+    return;
+  }
+  hr = getItemFromParentAndActionAndCall(change.version, versionItem, action, change.time, change.fromFuture);
+  if (FAILED(hr)) log().error(versionItem, L"Failed to call getItemFromParentAndActionAndCall", hr);
+}
+
+template <class A>
+HRESULT History2<A>::loadChanges(const Item& item, bool again, const std::function<void(ChangeEntry<A>&&)>& take) {
   ComPtr<typename A::Versions> versions;
   HRESULT hr = item ? item->get_Versions(ssapi::VSSFLAG_RECURSYES, versions.put()) : E_POINTER;
   if (FAILED(hr)) {
@@ -121,7 +128,7 @@ HRESULT History2<A>::loadChanges(const Item& item, std::vector<ChangeEntry<A>>* 
     log().error(L"FAILED get_Versions(VSSFLAG_RECURSYES, &versions)");
     return E_FAIL;
   }
-  log().debug(L"Done get_Versions(VSSFLAG_RECURSYES, &versions)");
+  if (!again) log().debug(L"Done get_Versions(VSSFLAG_RECURSYES, &versions)");
 
   // An enumerator that cannot be had (or that is no enumerator) leaves the
   // change log unread; that is a failure of the walk, not an empty window.
@@ -143,13 +150,13 @@ HRESULT History2<A>::loadChanges(const Item& item, std::vector<ChangeEntry<A>>* 
     ULONG fetched = 0;
     if (enumerator->Next(1, &element, &fetched) != S_OK) break;
     if (!element.punkVal) {
-      log().error(L"var.punkVal == NULL");
+      if (!again) log().error(L"var.punkVal == NULL");
       continue;
     }
     Version version;
     if (FAILED(element.punkVal->QueryInterface(A::Version::iid(), reinterpret_cast<void**>(version.put()))) ||
         !version) {
-      log().error(L"!version");
+      if (!again) log().error(L"!version");
       continue;
     }
     element.clear();
@@ -157,15 +164,15 @@ HRESULT History2<A>::loadChanges(const Item& item, std::vector<ChangeEntry<A>>* 
     DATE date = 0;
     hr = version->get_Date(&date);
     if (FAILED(hr)) {
-      log().error(L"Failed to get_Date from version", hr);
+      if (!again) log().error(L"Failed to get_Date from version", hr);
       continue;
     }
     const util::JavaTime time = util::JavaTime::fromLocalDate(date);
     if (time.isLess(from_)) {
-      log().info(L"All other changes are in the past. Changes loaded from VSS");
+      if (!again) log().info(L"All other changes are in the past. Changes loaded from VSS");
       break;
     }
-    changes->push_back({std::move(version), time, time.isGreater(to_)});
+    take({std::move(version), time, time.isGreater(to_)});
   }
   return S_OK;
 }

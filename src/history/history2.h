@@ -10,6 +10,7 @@
 // inside the requested project at that moment, and live then, are visited.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,11 @@ class History2 : public navigation::VersionCast<A>, public navigation::DeletedTe
  protected:
   // The two steps of the walk. doIterate replaces item by the project as it
   // stood at the upper bound; OnFinish gets that replaced reference.
-  HRESULT loadChanges(const Item& item, std::vector<ChangeEntry<A>>* changes);
+  // Hands each entry of the window to `take`, newest first. A second pass
+  // over the same log sets `again`: what the first pass logged is not
+  // logged twice.
+  HRESULT loadChanges(const Item& item, bool again, const std::function<void(ChangeEntry<A>&&)>& take);
+  void visitChange(const ChangeEntry<A>& change);
   HRESULT doIterate(Item& item);
 
   // Wrapping text of a request's document.
