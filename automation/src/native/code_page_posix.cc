@@ -1,9 +1,10 @@
 #include "native/code_page.h"
 
+#include <iconv.h>
+
 #include <fmt/xchar.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 namespace ssapi::native {
@@ -83,12 +84,6 @@ Status CodePage::open(std::string_view name, CodePage* out) {
   }
   *out = std::move(page);
   return success();
-}
-
-std::string CodePage::configuredName() {
-  const char* value = std::getenv(kCodePageVariable);
-  if (value == nullptr || *value == '\0') return std::string(kDefaultCodePage);
-  return value;
 }
 
 std::wstring CodePage::decode(std::string_view bytes) const {
