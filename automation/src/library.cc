@@ -1,12 +1,8 @@
 #include "ssapi/library.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
-
 #include "objects/objects.h"
 #include "platform/com_registry.h"
-#include "platform/text_encoding.h"
+#include "library_location.h"
 
 namespace ssapi {
 namespace {
@@ -31,22 +27,11 @@ HRESULT createDatabase(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-// Where this library's code lives: the executable or shared object that holds it.
-std::wstring libraryLocation() {
-  Dl_info info{};
-  std::filesystem::path location;
-  if (dladdr(reinterpret_cast<void*>(&createDatabase), &info) != 0 && info.dli_fname) location = info.dli_fname;
-  // Linked into the program itself, the loader may only know the name it was started by.
-  std::error_code error;
-  if (location.empty() || !location.is_absolute()) location = std::filesystem::read_symlink("/proc/self/exe", error);
-  return platform::utf8ToWide(location.string());
-}
-
 }  // namespace
 
 void installLibrary() {
   platform::registerComClass(kProgId, CLSID_VSSDatabase, createDatabase);
-  platform::setRegistryValue(kServerKey, libraryLocation());
+  platform::setRegistryValue(kServerKey, libraryLocation(reinterpret_cast<const void*>(&createDatabase)));
 }
 
 void uninstallLibrary() {

@@ -6,6 +6,7 @@
 
 #include "platform/com_registry.h"
 #include "ssapi/library.h"
+#include "support/environment.h"
 #include "support/ssapi_test_util.h"
 
 namespace {
@@ -185,7 +186,7 @@ class FaultFileTest : public ::testing::Test {
     b.writeTo(dir_.path());
     ssapi::installLibrary();
   }
-  void TearDown() override { unsetenv("SSAPI_FAULTS"); }
+  void TearDown() override { testsupport::unsetEnvironmentVariable("SSAPI_FAULTS"); }
 
   HRESULT open(ComPtr<IVSSDatabaseT<Vss60>>* db) {
     CoCreateInstance(ssapi::CLSID_VSSDatabase, nullptr, CLSCTX_ALL, IVSSDatabaseT<Vss60>::iid(),
@@ -194,7 +195,7 @@ class FaultFileTest : public ::testing::Test {
   }
   void useFaults(const std::string& text) {
     testsupport::writeFileBytes(dir_ / "faults.txt", text);
-    setenv("SSAPI_FAULTS", (dir_ / "faults.txt").c_str(), 1);
+    testsupport::setEnvironmentVariable("SSAPI_FAULTS", (dir_ / "faults.txt").string());
   }
 
   testsupport::TempDir dir_;

@@ -1,7 +1,6 @@
 // The text form: what the builder writes, what Open reads back, and how Open
 // refuses bad input.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,7 +8,9 @@
 #include <functional>
 
 #include "platform/com_registry.h"
+#include "platform/file_system.h"
 #include "ssapi/library.h"
+#include "support/special_files.h"
 #include "support/ssapi_test_util.h"
 
 namespace {
@@ -18,7 +19,7 @@ using namespace ssapitest;
 using ssapi::DatabaseBuilder;
 namespace fs = std::filesystem;
 
-std::wstring wide(const fs::path& path) { return platform::utf8ToWide(path.string()); }
+std::wstring wide(const fs::path& path) { return platform::wideFromPath(path); }
 
 // A database created through the class registry, as the program creates it.
 template <class G>
@@ -227,7 +228,7 @@ void replaceWith(const fs::path& file, const std::function<void(const fs::path&)
   fs::remove(file);
   thing(file);
 }
-void makeFifo(const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }
+void makeFifo(const fs::path& file) { testsupport::makeFifo(file); }
 void makeFolder(const fs::path& file) { fs::create_directory(file); }
 
 TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
@@ -289,7 +290,7 @@ TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
        [](const fs::path& d) { return L"File \"" + wide(d / "data" / "users.txt") + L"\" is not a regular file"; }},
       {"journal links to /dev/zero",
        [](const fs::path& d) {
-         replaceWith(d / "data" / "journal.txt", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); });
+         replaceWith(d / "data" / "journal.txt", [](const fs::path& f) { testsupport::makeSymlink("/dev/zero", f); });
        },
        ssapi::ESS_CORRUPT,
        [](const fs::path& d) { return L"File \"" + wide(d / "data" / "journal.txt") + L"\" is not a regular file"; }},
@@ -305,7 +306,7 @@ TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
       {"content links out of the data folder",
        [](const fs::path& d) {
          testsupport::writeFileBytes(d / "outside.txt", "a");
-         replaceWith(lastContent(d), [&](const fs::path& f) { fs::create_symlink(d / "outside.txt", f); });
+         replaceWith(lastContent(d), [&](const fs::path& f) { testsupport::makeSymlink(d / "outside.txt", f); });
        },
        ssapi::ESS_CORRUPT,
        [](const fs::path& d) {
@@ -314,7 +315,7 @@ TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
       {"contents folder links elsewhere",
        [](const fs::path& d) {
          fs::rename(d / "data" / "contents", d / "moved");
-         fs::create_directory_symlink(d / "moved", d / "data" / "contents");
+         testsupport::makeSymlink(d / "moved", d / "data" / "contents");
        },
        ssapi::ESS_CORRUPT,
        [](const fs::path& d) {
@@ -338,6 +339,10 @@ TEST(TextFormLoader, RefusesMissingOrBrokenFiles) {
     testsupport::TempDir dir;
     b.writeTo(dir.path());
     row.damage(dir.path());
+    if (std::string why = testsupport::takePlantingFailure(); !why.empty()) {
+      testsupport::noteRowLeftOut(row.name, why);
+      continue;
+    }
     auto db = created<ssapi::Vss60>();
     EXPECT_EQ(db->Open(wide(dir / "srcsafe.ini"), L"Admin", L""), row.status);
     auto info = platform::takeErrorInfo();

@@ -1,5 +1,6 @@
 #include "app/entry.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,20 +120,37 @@ int runEntry(int argc, const std::wstring* argv) {
   return code;
 }
 
-int main(int argc, char** argv) {
+namespace {
+
+// Runs the entry sequence over arguments already in wide text, guarded so
+// that no exception and no running out of memory escapes.
+int runProcess(const std::function<std::vector<std::wstring>()>& takeArguments) {
   // Enough to unwind and to report that memory ran out.
   constexpr std::size_t kReserveBytes = std::size_t{8} << 20;
   platform::MemoryReserve reserve(kReserveBytes);
   output::OutputChannels& channels = output::channels();
   int code = runGuarded(channels, [&] {
     ssapi::installLibrary();
+    std::vector<std::wstring> args = takeArguments();
+    return runEntry(static_cast<int>(args.size()), args.data());
+  });
+  return closeOutput(channels, code);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return runProcess([&] {
     // Arguments arrive as UTF-8; everything after this point works on wide text.
     std::vector<std::wstring> args;
     args.reserve(static_cast<size_t>(argc));
     for (int i = 0; i < argc; ++i) args.push_back(platform::utf8ToWide(argv[i]));
-    return runEntry(argc, args.data());
+    return args;
   });
-  return closeOutput(channels, code);
+}
+
+int wideMain(int argc, wchar_t** argv) {
+  return runProcess([&] { return std::vector<std::wstring>(argv, argv + argc); });
 }
 
 }  // namespace app

@@ -9,6 +9,8 @@ namespace app {
 // The process entry: installs our automation library, turns the UTF-8
 // arguments into wide text and runs the entry sequence.
 int main(int argc, char** argv);
+// The same over arguments that arrive as wide text (Windows' wmain).
+int wideMain(int argc, wchar_t** argv);
 
 // The entry sequence over wide arguments (argv[0] is the program name). The
 // exit code is returned unchanged (-1, 0x80004005, ...); the process status

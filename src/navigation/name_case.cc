@@ -2,12 +2,14 @@
 
 #include <clocale>
 #include <cstring>
-#include <cwctype>
+
+#include "platform/letter_case.h"
 
 namespace navigation {
 namespace {
 
-// towlower knows only ASCII in the "C" locale. The program never chooses a
+// towlower knows only ASCII in the "C" locale (Windows' lower-casing needs
+// no locale, and there the call changes nothing). The program never chooses a
 // locale of its own, so the first lookup moves the character classes to
 // UTF-8 unless someone already chose a locale.
 void ensureUnicodeCharacterClasses() {
@@ -33,7 +35,7 @@ std::wstring lowerCaseName(std::wstring name) {
   if (!needsTable) return name;
   ensureUnicodeCharacterClasses();
   for (wchar_t& c : name)
-    if (c >= 0x80) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    if (c >= 0x80) c = platform::lowerCaseLetter(c);
   return name;
 }
 

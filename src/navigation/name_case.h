@@ -6,8 +6,9 @@
 namespace navigation {
 
 // ASCII letters are lowered by table, so that "I" and "i" match whatever the
-// locale; every other character goes through towlower under a UTF-8 locale
-// (the process's, or "C.UTF-8" when the process still runs in the "C" locale).
+// locale; every other character goes through the system's lower-casing
+// (towlower under a UTF-8 locale on POSIX systems, the process's or "C.UTF-8"
+// when the process still runs in the "C" locale; CharLowerBuffW on Windows).
 std::wstring lowerCaseName(std::wstring name);
 
 // Equal after lowerCaseName.

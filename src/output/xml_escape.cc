@@ -13,9 +13,19 @@ bool isXmlChar(wchar_t w) {
   return c <= 0x10FFFF;
 }
 
+bool isHighSurrogate(wchar_t w) { return w >= 0xD800 && w <= 0xDBFF; }
+bool isLowSurrogate(wchar_t w) { return w >= 0xDC00 && w <= 0xDFFF; }
+
 std::wstring replaceForbidden(std::wstring text) {
-  for (wchar_t& w : text)
-    if (!isXmlChar(w)) w = 0xFFFD;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // Where wide text is UTF-16 (Windows), a character above U+FFFF is a
+    // surrogate pair and stays; only a surrogate without its partner goes.
+    if (sizeof(wchar_t) == 2 && isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+      ++i;
+      continue;
+    }
+    if (!isXmlChar(text[i])) text[i] = 0xFFFD;
+  }
   return text;
 }
 

@@ -27,7 +27,7 @@ HRESULT LocalTreeWalker::walk(const std::wstring& specPrefix, const std::wstring
   for (const platform::DirectoryEntry& entry : entries) {
     if (entry.name == L"." || entry.name == L"..") continue;
     std::wstring spec = specPrefix + entry.name;
-    std::wstring local = localDir + L"/" + entry.name;
+    std::wstring local = localDir + platform::kPathSeparator + entry.name;
     if (entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY) {
       file_.writeDir(spec);
       subdirectories.emplace_back(spec + L"/", std::move(local));

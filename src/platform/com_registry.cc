@@ -3,6 +3,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/system_registry.h"
+
 namespace platform {
 namespace {
 
@@ -40,7 +42,7 @@ void removeRegistryValue(const std::wstring& key) { values().erase(key); }
 
 std::optional<std::wstring> readRegistryValue(const std::wstring& key) {
   auto it = values().find(key);
-  if (it == values().end()) return std::nullopt;
+  if (it == values().end()) return readSystemRegistryValue(key);
   return it->second;
 }
 

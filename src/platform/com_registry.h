@@ -18,7 +18,9 @@ using ClassFactory = std::function<HRESULT(REFIID iid, void** object)>;
 void registerComClass(const std::wstring& progId, const CLSID& clsid, ClassFactory factory);
 void unregisterComClass(const CLSID& clsid);
 
-// Registry values: HKEY_CLASSES_ROOT-style key paths to default string values.
+// Registry values: HKEY_CLASSES_ROOT-style key paths to default string
+// values. What a library in this process installed answers first; other
+// keys are read from the system's registry, where there is one.
 void setRegistryValue(const std::wstring& key, const std::wstring& value);
 void removeRegistryValue(const std::wstring& key);
 std::optional<std::wstring> readRegistryValue(const std::wstring& key);

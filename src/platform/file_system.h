@@ -3,6 +3,7 @@
 // As on Windows, "\" and "/" both separate the parts of a path.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,21 @@ constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
-// The path as the local file system spells it.
-std::string nativePath(const std::wstring& path);
+// What joins the names of a local path the program builds: "/" on POSIX
+// systems, "\\" on Windows.
+constexpr wchar_t kPathSeparator = static_cast<wchar_t>(std::filesystem::path::preferred_separator);
+
+// The path as the local file system spells it ("\\" becomes "/" on POSIX
+// systems).
+std::filesystem::path nativePath(const std::wstring& path);
+
+// Wide text that names a file, as a path, and back, with no character lost
+// on any system (a path built from narrow text would pass through the ANSI
+// code page on Windows).
+std::filesystem::path pathFromWide(const std::wstring& text);
+// The same for UTF-8 bytes; on POSIX systems the bytes are the path as they are.
+std::filesystem::path pathFromUtf8(const std::string& bytes);
+std::wstring wideFromPath(const std::filesystem::path& path);
 
 // A directory has FILE_ATTRIBUTE_DIRECTORY, anything else
 // FILE_ATTRIBUTE_ARCHIVE; either also has FILE_ATTRIBUTE_READONLY when its
@@ -44,5 +58,9 @@ struct DirectoryEntry {
 // (letter case ignored, then by code). Fails when the directory cannot be
 // read.
 bool listDirectory(const std::wstring& path, std::vector<DirectoryEntry>* entries);
+
+// "." and ".." (shorter first), then the other names in NTFS order: what
+// listDirectory returns whatever order the file system gave them in.
+std::vector<DirectoryEntry> inEnumerationOrder(std::vector<DirectoryEntry> dots, std::vector<DirectoryEntry> names);
 
 }  // namespace platform

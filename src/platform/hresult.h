@@ -1,13 +1,19 @@
 // Status codes in the shape of Windows HRESULTs: a signed 32-bit value,
-// negative for failure. On Windows this header would include <winerror.h>.
+// negative for failure.
+//
+// The integer names are the very types Windows gives them (long is 32 bits
+// there), so that a *_win.cc file can include <windows.h> after this header.
+// It must come after: <windows.h> makes S_OK, E_FAIL, SUCCEEDED and FAILED
+// macros, which would break the declarations below.
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
-using HRESULT = std::int32_t;
-using LONG = std::int32_t;
-using ULONG = std::uint32_t;
-using DWORD = std::uint32_t;
+using LONG = std::conditional_t<sizeof(long) == 4, long, std::int32_t>;
+using ULONG = std::conditional_t<sizeof(long) == 4, unsigned long, std::uint32_t>;
+using DWORD = ULONG;
+using HRESULT = LONG;
 
 constexpr HRESULT makeHresult(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/system_time.h"
-#include "platform/variant.h"
+#include "platform/date_type.h"
 
 namespace platform {
 

@@ -56,7 +56,7 @@ bool OutputFile::open(const std::string& path) {
   path_ = path;
   written_ = 0;
   error_ = 0;
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = openForWriting(path);
   if (!file_) fail(errno);
   return file_ != nullptr;
 }

@@ -44,6 +44,10 @@ class OutputFile {
   int error_ = 0;
 };
 
+// Creates or truncates the file named by a UTF-8 path, for writing bytes as
+// they are (binary mode); null with errno set when that fails.
+std::FILE* openForWriting(const std::string& path);
+
 // For tests: writes to files whose path ends with `pathSuffix` fail with
 // `error` once `afterBytes` bytes went into the file, from files opened
 // after this call on.

@@ -1,7 +1,5 @@
 #include "platform/system_time.h"
 
-#include <ctime>
-
 #include <fmt/xchar.h>
 
 namespace platform {
@@ -32,22 +30,6 @@ std::wstring formatSystemTime(const SystemTime& time, const wchar_t* format) {
     }
   }
   return out;
-}
-
-SystemTime currentLocalTime() {
-  tzset();  // localtime_r need not notice a TZ changed since the last look
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  SystemTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.dayOfWeek = local.tm_wday;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec;
-  return t;
 }
 
 }  // namespace platform

@@ -5,6 +5,35 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// Windows holds wide text as UTF-16 (a character above U+FFFF is two
+// wchar_t, a surrogate pair); elsewhere one wchar_t is one character.
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+void appendWide(std::wstring& out, char32_t c) {
+  if (kWideIsUtf16 && c >= 0x10000) {
+    c -= 0x10000;
+    out += static_cast<wchar_t>(0xD800 + (c >> 10));
+    out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+  } else {
+    out += static_cast<wchar_t>(c);
+  }
+}
+
+// The character that starts at text[i], and how many wchar_t it takes.
+char32_t characterAt(std::wstring_view text, std::size_t i, std::size_t* units) {
+  char32_t c = static_cast<char32_t>(text[i]);
+  if constexpr (kWideIsUtf16) c &= 0xFFFF;
+  *units = 1;
+  if (kWideIsUtf16 && c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+    char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
+    if (low >= 0xDC00 && low <= 0xDFFF) {
+      *units = 2;
+      return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+    }
+  }
+  return c;
+}
+
 bool isScalarValue(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -60,7 +89,7 @@ std::wstring utf8ToWide(std::string_view bytes) {
       ++i;
       continue;
     }
-    out += static_cast<wchar_t>(c);
+    appendWide(out, c);
     i += extra + 1;
   }
   return out;
@@ -69,8 +98,8 @@ std::wstring utf8ToWide(std::string_view bytes) {
 std::string wideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t w : text) {
-    char32_t c = static_cast<char32_t>(w);
+  for (std::size_t i = 0, units = 1; i < text.size(); i += units) {
+    char32_t c = characterAt(text, i, &units);
     appendUtf8(out, isScalarValue(c) ? c : kReplacement);
   }
   return out;
@@ -112,7 +141,7 @@ std::wstring utf16leToWide(std::string_view bytes) {
       unsigned low = unitAt(i);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         i += 2;
-        out += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        appendWide(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
         continue;
       }
     }

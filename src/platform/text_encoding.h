@@ -1,5 +1,5 @@
 // Conversions between the program's wide strings (one code point per
-// wchar_t on Linux), UTF-8 and UTF-16LE bytes.
+// wchar_t on Linux, UTF-16 on Windows), UTF-8 and UTF-16LE bytes.
 #pragma once
 
 #include <string>

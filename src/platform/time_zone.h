@@ -1,10 +1,13 @@
 // Local time and UTC for the current time zone, the stand-ins for
 // SystemTimeToTzSpecificLocalTime, TzSpecificLocalTimeToSystemTime and
-// GetTimeZoneInformation. The zone and its daylight-saving rules come from
-// the C library's time-zone database; TZ is honoured, also when a process
-// changes it while running.
+// GetTimeZoneInformation. On POSIX systems the zone and its daylight-saving
+// rules come from the C library's time-zone database; TZ is honoured, also
+// when a process changes it while running. On Windows they are the system's
+// own services (the runtime's reading of TZ is never used: it takes zone
+// names it does not know for UTC).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/hresult.h"
@@ -38,5 +41,10 @@ struct TimeZoneInformation {
 
 // The current zone's offsets for this year, and which of them is in force now.
 DWORD getTimeZoneInformation(TimeZoneInformation* info);
+
+// The local calendar fields of an instant in seconds since 1970. When the
+// instant cannot be converted, the fields are those of a zeroed C "struct
+// tm" (year 1900, month 1, day 0) and the result is false.
+bool localTimeOf(std::int64_t seconds, SystemTime* local);
 
 }  // namespace platform

@@ -7,13 +7,12 @@
 #include <string>
 
 #include "platform/com.h"
+#include "platform/date_type.h"
 
 using VARIANT_BOOL = std::int16_t;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-// OLE automation date: days since 30 December 1899, time of day as fraction.
-using DATE = double;
 
 using VARTYPE = std::uint16_t;
 constexpr VARTYPE VT_EMPTY = 0;

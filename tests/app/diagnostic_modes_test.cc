@@ -47,22 +47,21 @@ TEST_F(DiagnosticModesTest, SsPathWithoutRegisteredLibrary) {
 }
 
 TEST_F(DiagnosticModesTest, SsDate) {
-  {
-    testsupport::ScopedTimeZone zone("UTC");
-    runSsDate(L"0", channels_);
-    runSsDate(L"", channels_);
-    runSsDate(L"1796587503000", channels_);
-  }
-  {
-    testsupport::ScopedTimeZone zone("Europe/Berlin");
-    runSsDate(L"1711846800000", channels_);
-  }
-  EXPECT_TRUE(testsupport::wideTextEquals(
-      xmlBody(), L"1/1/1970;12:00:00a1/1/1970;12:00:00a12/6/2026;8:05:03p3/31/2024;3:00:00a"));
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
+  runSsDate(L"0", channels_);
+  runSsDate(L"", channels_);
+  runSsDate(L"1796587503000", channels_);
+  EXPECT_TRUE(testsupport::wideTextEquals(xmlBody(), L"1/1/1970;12:00:00a1/1/1970;12:00:00a12/6/2026;8:05:03p"));
+}
+
+TEST_F(DiagnosticModesTest, SsDateAfterTheSpringChange) {
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
+  runSsDate(L"1711846800000", channels_);
+  EXPECT_TRUE(testsupport::wideTextEquals(xmlBody(), L"3/31/2024;3:00:00a"));
 }
 
 TEST_F(DiagnosticModesTest, DebugTimeInUtc) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   const platform::SystemTime now{2026, 12, 0, 6, 9, 5, 3, 0};
   runDebugTime(L"1000", now, channels_);
   EXPECT_TRUE(testsupport::wideTextEquals(xmlBody(),
@@ -84,7 +83,7 @@ TEST_F(DiagnosticModesTest, DebugTimeInUtc) {
 }
 
 TEST_F(DiagnosticModesTest, DumpInBerlinOnTheDayOfTheAutumnChange) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   platform::TimeZoneInformation info;
   const DWORD kind = platform::getTimeZoneInformation(&info);
   ASSERT_TRUE(kind == 1 || kind == 2);
@@ -101,7 +100,7 @@ TEST_F(DiagnosticModesTest, DumpInBerlinOnTheDayOfTheAutumnChange) {
 }
 
 TEST_F(DiagnosticModesTest, DumpOfADateWithoutFields) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   EXPECT_TRUE(testsupport::wideTextEquals(
       dumpJavaTime(util::FAR_FUTURE),
       L"JavaTime = 4611686018427387904 \r\n"

@@ -25,7 +25,7 @@ std::wstring wide(const std::filesystem::path& path) { return platform::utf8ToWi
 class RunFiles {
  public:
   explicit RunFiles(const std::string& failing = "", std::uint64_t afterBytes = 0) {
-    if (!failing.empty()) platform::injectWriteFailure(dir_.path().string() + "/" + failing, afterBytes, ENOSPC);
+    if (!failing.empty()) platform::injectWriteFailure((dir_ / failing).string(), afterBytes, ENOSPC);
     channels_.openXml(path("out.xml"));
     channels_.openError(path("err.txt"));
     channels_.openLog(path("log.txt"));

@@ -58,7 +58,7 @@ TEST_F(SelfTestsTest, PathTokenizerWritesEveryComponent) {
 }
 
 TEST_F(SelfTestsTest, JavaDateInUtc) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   testJavaDate(L"0", channels_);
   testJavaDate(L" 1796547903000 ", channels_);
   // The joined date of 09:05:03 truncates to one millisecond short; nothing corrects that.
@@ -66,14 +66,14 @@ TEST_F(SelfTestsTest, JavaDateInUtc) {
 }
 
 TEST_F(SelfTestsTest, JavaDateThreeHoursEast) {
-  testsupport::ScopedTimeZone zone("Etc/GMT-3");
+  QUILLGATE_IN_TIME_ZONE(zone, "Etc/GMT-3");
   testJavaDate(L"0", channels_);
   testJavaDate(L"abc", channels_);
   EXPECT_TRUE(testsupport::wideTextEquals(xmlBody(), L"0\r\n-10800000\r\nabc\r\n-10800000\r\n"));
 }
 
 TEST_F(SelfTestsTest, JavaDateInBerlinOnTheDayOfTheSpringChange) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   // 03:00 UTC read as 03:00 local, which is daylight time already.
   testJavaDate(L"1711854000000", channels_);
   // 01:30 UTC read as 01:30 local, still standard time.

@@ -3,9 +3,6 @@
 // copy of a real database (truncated, then written back piece by piece):
 // each run either delivers exactly the file the quiet database delivers, or
 // fails; none delivers something else.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -29,17 +26,7 @@ namespace fs = std::filesystem;
 constexpr const char* kFarFuture = "4611686018427387904";
 
 // Rewrites a file with the bytes it holds, as an in-place writer does.
-void rewriteInPlace(const fs::path& file, const std::string& bytes) {
-  int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) return;
-  constexpr std::size_t kPiece = 509;
-  for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
-    std::size_t n = std::min(kPiece, bytes.size() - at);
-    if (::write(fd, bytes.data() + at, n) != static_cast<ssize_t>(n)) break;
-    std::this_thread::yield();
-  }
-  ::close(fd);
-}
+void rewriteInPlace(const fs::path& file, const std::string& bytes) { testsupport::rewriteInPlace(file, bytes, 509); }
 
 class ConcurrentWriterTest : public ::testing::Test {
  protected:

@@ -1,9 +1,9 @@
 // The connection command and everything a normal run does before a command
 // runs: generation choice, srcsafe.ini checks, login.
-#include <sys/stat.h>
 
 #include "frontend_fixture.h"
 #include "ssapi/builder.h"
+#include "support/special_files.h"
 
 namespace e2e {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(ConnectionTest, IniThatCannotBeOpenedWritesMessage112) {
   // A directory that is not writable passes the attribute test (it is not
   // only a directory) and then cannot be opened as a file.
   std::filesystem::create_directory(dir_ / "locked.ini");
-  ASSERT_EQ(chmod((dir_ / "locked.ini").c_str(), 0555), 0);
+  QUILLGATE_PLANT_OR_SKIP(testsupport::makeReadOnly(dir_ / "locked.ini"));
   auto result = connect({(dir_ / "locked.ini").string(), "/login:Admin", "/pwd:", "connection", "$/"});
   EXPECT_EQ(result.exitCode, 5);
   EXPECT_TRUE(utf16FileEquals(file("err.txt"), std::wstring(L"Failed to access srcSafe.ini file.\r\n") +

@@ -146,7 +146,8 @@ TEST_F(FrontendCommandLineTest, PasswordNeverReachesTheLog) {
 }
 
 TEST_F(FrontendCommandLineTest, ArgumentsAreUtf8) {
-  const std::string name = "ausgabe-\xc3\xbc.xml";
+  // Also outside every ANSI code page that has the u with diaeresis.
+  const std::string name = "ausgabe-\xc3\xbc\xe4\xb8\xad.xml";
   const auto result = run({name, "err.txt", "[*://TestMode]", "x", "y", "test_path_tokenizer",
                            "$/Gr\xc3\xbc\xc3\x9f" "e/\xe6\x97\xa5\xe6\x9c\xac/\xf0\x9f\x98\x80/bad\xff" "byte"});
   EXPECT_EQ(result.exitCode, 0);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
+#include "platform/text_encoding.h"
 #include "support/log_lines.h"
 #include "support/run_binary.h"
 #include "support/temp_dir.h"
@@ -29,12 +31,13 @@ class FrontendTest : public ::testing::Test {
     EXPECT_EQ(result.stderrText, "");
     return result;
   }
-  std::filesystem::path file(const std::string& name) const { return dir_ / name; }
+  // Names are UTF-8, on Windows too (where a narrow path would use the ANSI code page).
+  std::filesystem::path file(const std::string& name) const { return dir_.path() / platform::pathFromUtf8(name); }
   // Names of everything in the scratch folder, sorted.
   std::vector<std::string> files() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
-      names.push_back(entry.path().filename().string());
+      names.push_back(platform::wideToUtf8(platform::wideFromPath(entry.path().filename())));
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -21,6 +21,7 @@
 #include "support/patch_receiver.h"
 #include "support/real_databases.h"
 #include "support/temp_dir.h"
+#include "support/utc_time.h"
 #include "support/utf16_compare.h"
 
 namespace e2e {
@@ -282,11 +283,9 @@ struct PatchEntry {
 
 // "%d.%m.%Y %#H:%M:%S" of UTC seconds.
 std::wstring dateText(std::int64_t seconds) {
-  std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm fields{};
-  gmtime_r(&t, &fields);
-  return fmt::format(L"{:02}.{:02}.{} {}:{:02}:{:02}", fields.tm_mday, fields.tm_mon + 1, fields.tm_year + 1900,
-                     fields.tm_hour, fields.tm_min, fields.tm_sec);
+  const platform::SystemTime fields = testsupport::utcFields(seconds);
+  return fmt::format(L"{:02}.{:02}.{} {}:{:02}:{:02}", fields.day, fields.month, fields.year, fields.hour,
+                     fields.minute, fields.second);
 }
 
 enum class Generation { kVss60, kVss2005 };

@@ -1,8 +1,6 @@
 // A srcsafe.ini that is no regular file: the check before the database is
 // opened refuses it at once (opening a FIFO for reading would wait for a
 // writer, a device would be read for ever) with message 112.
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/run_binary.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/utf16_compare.h"
 
@@ -20,17 +19,17 @@ namespace fs = std::filesystem;
 TEST(SpecialIniTest, AnIniThatIsNoRegularFileCannotBeRead) {
   struct Row {
     const char* name;
-    std::function<void(const fs::path&)> plant;
+    std::function<std::string(const fs::path&)> plant;
   };
   const Row rows[] = {
-      {"fifo", [](const fs::path& ini) { ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0); }},
-      {"link to /dev/zero", [](const fs::path& ini) { fs::create_symlink("/dev/zero", ini); }},
-      {"link to /dev/urandom", [](const fs::path& ini) { fs::create_symlink("/dev/urandom", ini); }},
+      {"fifo", [](const fs::path& ini) { return testsupport::makeFifo(ini); }},
+      {"link to /dev/zero", [](const fs::path& ini) { return testsupport::makeSymlink("/dev/zero", ini); }},
+      {"link to /dev/urandom", [](const fs::path& ini) { return testsupport::makeSymlink("/dev/urandom", ini); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     testsupport::TempDir dir;
-    row.plant(dir / "srcsafe.ini");
+    QUILLGATE_PLANT_OR_SKIP(row.plant(dir / "srcsafe.ini"));
     testsupport::RunOptions options;
     options.workingDirectory = dir.path();
     options.timeout = std::chrono::seconds(20);

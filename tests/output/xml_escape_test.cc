@@ -41,5 +41,29 @@ TEST(XmlEscapeTest, CharactersXmlCannotCarryAreReplaced) {
   EXPECT_EQ(escapeCData(L"\U0001F600\t"), L"\U0001F600\t");
 }
 
+// Where wide text is UTF-16 (Windows) a character beyond U+FFFF is a pair
+// of surrogates: the pair stays, either half alone does not.
+TEST(XmlEscapeTest, SurrogatesStayOnlyInPairs) {
+  const wchar_t high = static_cast<wchar_t>(0xD83D);
+  const wchar_t low = static_cast<wchar_t>(0xDE00);
+  struct Row {
+    std::wstring input;
+    std::wstring expected;
+  };
+  const Row rows[] = {
+      {L"x\U0001F600y\U00010000\U0010FFFD", L"x\U0001F600y\U00010000\U0010FFFD"},
+      {std::wstring{high, L'x'}, L"\uFFFDx"},
+      {std::wstring{L'x', low}, L"x\uFFFD"},
+      {std::wstring{low, high}, L"\uFFFD\uFFFD"},
+      {std::wstring{high}, L"\uFFFD"},
+      // Two halves in a row are a pair only where wide text is UTF-16.
+      {std::wstring{high, high, low}, sizeof(wchar_t) == 2 ? L"\uFFFD\U0001F600" : L"\uFFFD\uFFFD\uFFFD"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_TRUE(testsupport::wideTextEquals(escapeAttribute(row.input), row.expected)) << testsupport::printable(row.input);
+    EXPECT_TRUE(testsupport::wideTextEquals(escapeCData(row.input), row.expected)) << testsupport::printable(row.input);
+  }
+}
+
 }  // namespace
 }  // namespace output

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "patch_test_support.h"
+#include "support/local_path.h"
 
 namespace {
 
@@ -58,16 +59,16 @@ TYPED_TEST(CleanPatchTest, RemovesEverythingThenAddsTheDownloadDirectoryByDirect
   const std::wstring d = this->download();
   EXPECT_EQ(capture.xml(), patchDocument({
                                deleteDir(L""),
-                               addFile(L"$/A/a.txt", d + L"/a.txt"),
+                               addFile(L"$/A/a.txt", d + testsupport::localPath(L"/a.txt")),
                                addDir(L"$/A/b"),
-                               addFile(L"$/A/late.txt", d + L"/late.txt"),
+                               addFile(L"$/A/late.txt", d + testsupport::localPath(L"/late.txt")),
                                addDir(L"$/A/b/c"),
-                               addFile(L"$/A/b/y.txt", d + L"/b/y.txt"),
-                               addFile(L"$/A/b/c/z.txt", d + L"/b/c/z.txt"),
+                               addFile(L"$/A/b/y.txt", d + testsupport::localPath(L"/b/y.txt")),
+                               addFile(L"$/A/b/c/z.txt", d + testsupport::localPath(L"/b/c/z.txt")),
                            }));
-  EXPECT_EQ(contentOf(d + L"/a.txt"), "a2");
-  EXPECT_EQ(contentOf(d + L"/b/c/z.txt"), "z1");
-  EXPECT_EQ(contentOf(d + L"/late.txt"), "late");
+  EXPECT_EQ(contentOf(d + testsupport::localPath(L"/a.txt")), "a2");
+  EXPECT_EQ(contentOf(d + testsupport::localPath(L"/b/c/z.txt")), "z1");
+  EXPECT_EQ(contentOf(d + testsupport::localPath(L"/late.txt")), "late");
 }
 
 TYPED_TEST(CleanPatchTest, FetchesTheStateAtToWhateverFrom) {
@@ -84,19 +85,19 @@ TYPED_TEST(CleanPatchTest, FetchesTheStateAtToWhateverFrom) {
     const std::wstring d = (other / "m_").wstring() + L"VM-VSS-TEMP-0.vss";
     EXPECT_EQ(capture.xml(), patchDocument({
                                  deleteDir(L""),
-                                 addFile(L"$/A/a.txt", d + L"/a.txt"),
+                                 addFile(L"$/A/a.txt", d + testsupport::localPath(L"/a.txt")),
                                  addDir(L"$/A/b"),
-                                 addFile(L"$/A/late.txt", d + L"/late.txt"),
+                                 addFile(L"$/A/late.txt", d + testsupport::localPath(L"/late.txt")),
                                  addDir(L"$/A/b/c"),
-                                 addFile(L"$/A/b/y.txt", d + L"/b/y.txt"),
-                                 addFile(L"$/A/b/c/z.txt", d + L"/b/c/z.txt"),
+                                 addFile(L"$/A/b/y.txt", d + testsupport::localPath(L"/b/y.txt")),
+                                 addFile(L"$/A/b/c/z.txt", d + testsupport::localPath(L"/b/c/z.txt")),
                              }));
-    EXPECT_EQ(contentOf(d + L"/a.txt"), "a2");
+    EXPECT_EQ(contentOf(d + testsupport::localPath(L"/a.txt")), "a2");
   }
   // Before a.txt's second version and before late.txt.
   Capture capture;
   EXPECT_EQ(this->run(L"$/A", at(3)), S_OK);
-  EXPECT_EQ(contentOf(this->download() + L"/a.txt"), "a1");
+  EXPECT_EQ(contentOf(this->download() + testsupport::localPath(L"/a.txt")), "a1");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(this->download()) / "late.txt"));
 }
 
@@ -109,13 +110,13 @@ TYPED_TEST(CleanPatchTest, ChangesBelowTheProjectAfterItsOwnLastChangeAreSeen) {
   const std::wstring d = this->download();
   EXPECT_EQ(capture.xml(), patchDocument({
                                deleteDir(L""),
-                               addFile(L"$/A/a.txt", d + L"/a.txt"),
+                               addFile(L"$/A/a.txt", d + testsupport::localPath(L"/a.txt")),
                                addDir(L"$/A/b"),
                                addDir(L"$/A/b/c"),
-                               addFile(L"$/A/b/y.txt", d + L"/b/y.txt"),
-                               addFile(L"$/A/b/c/z.txt", d + L"/b/c/z.txt"),
+                               addFile(L"$/A/b/y.txt", d + testsupport::localPath(L"/b/y.txt")),
+                               addFile(L"$/A/b/c/z.txt", d + testsupport::localPath(L"/b/c/z.txt")),
                            }));
-  EXPECT_EQ(contentOf(d + L"/a.txt"), "a2");
+  EXPECT_EQ(contentOf(d + testsupport::localPath(L"/a.txt")), "a2");
 }
 
 // Before the project existed it held nothing: the receiver clears everything.
@@ -138,7 +139,7 @@ TYPED_TEST(CleanPatchTest, RootSpecsAreJoinedWithOneSlash) {
   const std::wstring& xml = capture.xml();
   EXPECT_NE(xml.find(addDir(L"$/A")), std::wstring::npos);
   EXPECT_NE(xml.find(addDir(L"$/E")), std::wstring::npos);
-  EXPECT_NE(xml.find(addFile(L"$/A/a.txt", this->download() + L"/A/a.txt")), std::wstring::npos);
+  EXPECT_NE(xml.find(addFile(L"$/A/a.txt", this->download() + testsupport::localPath(L"/A/a.txt"))), std::wstring::npos);
   EXPECT_EQ(xml.find(L"$//"), std::wstring::npos);
 }
 
@@ -182,20 +183,20 @@ TYPED_TEST(CleanPatchTest, UnlistableDownloadDirectoryLeavesOnlyTheDeleteDirEntr
 TYPED_TEST(CleanPatchTest, UnlistableSubdirectoryFailsTheCommandAfterTheWalk) {
   const std::wstring d = this->download();
   auto lister = [d](const std::wstring& path, std::vector<platform::DirectoryEntry>* entries) {
-    return path != d + L"/b/c" && platform::listDirectory(path, entries);
+    return path != d + testsupport::localPath(L"/b/c") && platform::listDirectory(path, entries);
   };
   Capture capture;
   EXPECT_EQ(this->run(L"$/A", util::FAR_FUTURE, util::EPOCH, lister), E_FAIL);
   EXPECT_EQ(capture.xml(), patchDocument({
                                deleteDir(L""),
-                               addFile(L"$/A/a.txt", d + L"/a.txt"),
+                               addFile(L"$/A/a.txt", d + testsupport::localPath(L"/a.txt")),
                                addDir(L"$/A/b"),
-                               addFile(L"$/A/late.txt", d + L"/late.txt"),
+                               addFile(L"$/A/late.txt", d + testsupport::localPath(L"/late.txt")),
                                addDir(L"$/A/b/c"),
-                               addFile(L"$/A/b/y.txt", d + L"/b/y.txt"),
+                               addFile(L"$/A/b/y.txt", d + testsupport::localPath(L"/b/y.txt")),
                            }));
   EXPECT_THAT(capture.lines(),
-              Contains(L"ssEx Error - Failed to enumerate files on " + d + L"/b/c spec $/A/b/c/"));
+              Contains(L"ssEx Error - Failed to enumerate files on " + d + testsupport::localPath(L"/b/c spec $/A/b/c/")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "patch_test_support.h"
+#include "support/local_path.h"
 
 namespace {
 
@@ -50,14 +51,14 @@ TEST_F(LocalTreeWalkerTest, WritesEachDirectoryInListingOrderBeforeItsSubdirecto
   EXPECT_EQ(walk(), S_OK);
   const std::wstring r = wide(root_);
   EXPECT_EQ(capture.xml(), patchDocument({
-                               addFile(L"$/P/a.txt", r + L"/a.txt"),
+                               addFile(L"$/P/a.txt", r + testsupport::localPath(L"/a.txt")),
                                addDir(L"$/P/B"),
-                               addFile(L"$/P/c.txt", r + L"/c.txt"),
+                               addFile(L"$/P/c.txt", r + testsupport::localPath(L"/c.txt")),
                                addDir(L"$/P/D"),
                                addDir(L"$/P/B/Sub"),
-                               addFile(L"$/P/B/y.txt", r + L"/B/y.txt"),
-                               addFile(L"$/P/B/Sub/z.txt", r + L"/B/Sub/z.txt"),
-                               addFile(L"$/P/D/w.txt", r + L"/D/w.txt"),
+                               addFile(L"$/P/B/y.txt", r + testsupport::localPath(L"/B/y.txt")),
+                               addFile(L"$/P/B/Sub/z.txt", r + testsupport::localPath(L"/B/Sub/z.txt")),
+                               addFile(L"$/P/D/w.txt", r + testsupport::localPath(L"/D/w.txt")),
                            }));
 }
 
@@ -103,7 +104,7 @@ TEST_F(LocalTreeWalkerTest, UnlistableSubdirectoryFailsTheWalkAfterTheOthers) {
     for (const std::wstring& spec : c.missing)
       EXPECT_EQ(xml.find(L"\"" + spec + L"\""), std::wstring::npos) << platform::wideToUtf8(spec);
     // The sibling after the broken one is still written.
-    EXPECT_NE(xml.find(addFile(L"$/P/D/w.txt", r + L"/D/w.txt")), std::wstring::npos);
+    EXPECT_NE(xml.find(addFile(L"$/P/D/w.txt", r + testsupport::localPath(L"/D/w.txt"))), std::wstring::npos);
     EXPECT_NE(xml.find(addDir(L"$/P/B")), std::wstring::npos);
     EXPECT_THAT(capture.lines(), Contains(L"ssEx Error - Failed to enumerate files on " + wide(c.failing) +
                                           L" spec " + (c.failing == root_ / "B" ? L"$/P/B/" : L"$/P/B/Sub/")));

@@ -1,6 +1,5 @@
 #include "platform/output_file.h"
 
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -8,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace platform {
@@ -38,7 +38,7 @@ void PrintTo(const Target& row, std::ostream* out) { *out << row.name; }
 
 class OutputFileTest : public ::testing::TestWithParam<Target> {
  protected:
-  void SetUp() override { injectWriteFailure("/cut.xml", 40, ENOSPC); }
+  void SetUp() override { injectWriteFailure((fs::path("/") / "cut.xml").string(), 40, ENOSPC); }
   void TearDown() override { clearInjectedWriteFailures(); }
   testsupport::TempDir dir_;
 };
@@ -62,9 +62,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, OutputFileTest, ::testing::ValuesIn(kTargets),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
 
 TEST(OutputFileAccessTest, AReadOnlyFolderTakesNoFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   testsupport::TempDir dir;
-  fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+  QUILLGATE_PLANT_OR_SKIP(testsupport::makeUnwritableFolder(dir.path()));
   OutputFile file;
   EXPECT_FALSE(file.open((dir / "out.xml").string()));
   EXPECT_EQ(file.error(), EACCES);

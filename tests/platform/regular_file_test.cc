@@ -1,8 +1,5 @@
 #include "platform/regular_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/text_encoding.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace platform {
@@ -19,40 +17,45 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kBound = 64;
 
+std::string write(const fs::path& file, const std::string& bytes) {
+  testsupport::writeFileBytes(file, bytes);
+  return "";
+}
+
 // Each row plants something at dir/target (the folder holds a regular file
 // "real.txt" and a folder "sub" with "inner.txt") and reads it both ways.
+// Planting returns why this system cannot hold the thing, or nothing.
 struct Planted {
   const char* name;
-  std::function<void(const fs::path& dir)> plant;
+  std::function<std::string(const fs::path& dir)> plant;
   FileReadError whole;  // readRegularFile(dir/target)
   FileReadError below;  // readRegularFileBelow(dir, target)
 };
 
 const Planted kPlanted[] = {
-    {"RegularFile", [](const fs::path& d) { testsupport::writeFileBytes(d / "target", "bytes"); },
-     FileReadError::kNone, FileReadError::kNone},
-    {"EmptyFile", [](const fs::path& d) { testsupport::writeFileBytes(d / "target", ""); }, FileReadError::kNone,
+    {"RegularFile", [](const fs::path& d) { return write(d / "target", "bytes"); }, FileReadError::kNone,
      FileReadError::kNone},
-    {"FileAtTheBound", [](const fs::path& d) { testsupport::writeFileBytes(d / "target", std::string(kBound, 'x')); },
+    {"EmptyFile", [](const fs::path& d) { return write(d / "target", ""); }, FileReadError::kNone,
+     FileReadError::kNone},
+    {"FileAtTheBound", [](const fs::path& d) { return write(d / "target", std::string(kBound, 'x')); },
      FileReadError::kNone, FileReadError::kNone},
-    {"FileBeyondTheBound",
-     [](const fs::path& d) { testsupport::writeFileBytes(d / "target", std::string(kBound + 1, 'x')); },
+    {"FileBeyondTheBound", [](const fs::path& d) { return write(d / "target", std::string(kBound + 1, 'x')); },
      FileReadError::kTooLarge, FileReadError::kTooLarge},
-    {"Missing", [](const fs::path&) {}, FileReadError::kNotFound, FileReadError::kNotFound},
-    {"Directory", [](const fs::path& d) { fs::create_directory(d / "target"); }, FileReadError::kNotRegularFile,
-     FileReadError::kNotRegularFile},
+    {"Missing", [](const fs::path&) { return std::string(); }, FileReadError::kNotFound, FileReadError::kNotFound},
+    {"Directory", [](const fs::path& d) { return fs::create_directory(d / "target") ? "" : "mkdir failed"; },
+     FileReadError::kNotRegularFile, FileReadError::kNotRegularFile},
     // Opening a FIFO for reading would wait for a writer for ever.
-    {"Fifo", [](const fs::path& d) { ASSERT_EQ(mkfifo((d / "target").c_str(), 0600), 0); },
-     FileReadError::kNotRegularFile, FileReadError::kNotRegularFile},
+    {"Fifo", [](const fs::path& d) { return testsupport::makeFifo(d / "target"); }, FileReadError::kNotRegularFile,
+     FileReadError::kNotRegularFile},
     // Reading these never ends.
-    {"LinkToDevZero", [](const fs::path& d) { fs::create_symlink("/dev/zero", d / "target"); },
+    {"LinkToDevZero", [](const fs::path& d) { return testsupport::makeSymlink("/dev/zero", d / "target"); },
      FileReadError::kNotRegularFile, FileReadError::kNotRegularFile},
-    {"LinkToDevUrandom", [](const fs::path& d) { fs::create_symlink("/dev/urandom", d / "target"); },
+    {"LinkToDevUrandom", [](const fs::path& d) { return testsupport::makeSymlink("/dev/urandom", d / "target"); },
      FileReadError::kNotRegularFile, FileReadError::kNotRegularFile},
     // A link is followed by a plain read, never below a folder.
-    {"LinkToARegularFile", [](const fs::path& d) { fs::create_symlink(d / "real.txt", d / "target"); },
+    {"LinkToARegularFile", [](const fs::path& d) { return testsupport::makeSymlink(d / "real.txt", d / "target"); },
      FileReadError::kNone, FileReadError::kNotRegularFile},
-    {"LinkToAFolder", [](const fs::path& d) { fs::create_directory_symlink(d / "sub", d / "target"); },
+    {"LinkToAFolder", [](const fs::path& d) { return testsupport::makeSymlink(d / "sub", d / "target"); },
      FileReadError::kNotRegularFile, FileReadError::kNotRegularFile},
 };
 
@@ -70,7 +73,7 @@ class PlantedFileTest : public ::testing::TestWithParam<Planted> {
 
 TEST_P(PlantedFileTest, IsReadOnlyWhenItIsARegularFileWithinTheBound) {
   const Planted& row = GetParam();
-  row.plant(dir_.path());
+  QUILLGATE_PLANT_OR_SKIP(row.plant(dir_.path()));
   std::string bytes = "left alone";
   FileReadStatus whole = readRegularFile(dir_ / "target", kBound, &bytes);
   EXPECT_EQ(whole.error, row.whole);
@@ -95,17 +98,17 @@ TEST(RegularFileBelowTest, FollowsNoLinkOnTheWayAndNeverLeavesTheFolder) {
   fs::create_directories(dir / "data" / "contents" / "ab");
   testsupport::writeFileBytes(dir / "data" / "contents" / "ab" / "abcd", "inside");
   testsupport::writeFileBytes(outside / "secret", "outside");
-  fs::create_directory_symlink(outside.path(), dir / "data" / "linked");
   std::string bytes;
   EXPECT_TRUE(readRegularFileBelow(dir / "data", "contents/ab/abcd", kBound, &bytes).ok());
   EXPECT_EQ(bytes, "inside");
-  EXPECT_EQ(readRegularFileBelow(dir / "data", "linked/secret", kBound, &bytes).error, FileReadError::kNotRegularFile);
   EXPECT_EQ(readRegularFileBelow(dir / "data", "contents/../../data/contents/ab/abcd", kBound, &bytes).error,
             FileReadError::kNotFound);
   EXPECT_EQ(readRegularFileBelow(dir / "data", outside / "secret", kBound, &bytes).error, FileReadError::kNotFound);
   EXPECT_EQ(bytes, "inside");
+  QUILLGATE_PLANT_OR_SKIP(testsupport::makeSymlink(outside.path(), dir / "data" / "linked"));
+  EXPECT_EQ(readRegularFileBelow(dir / "data", "linked/secret", kBound, &bytes).error, FileReadError::kNotRegularFile);
   // The folder itself may be reached through a link.
-  fs::create_directory_symlink(dir / "data", outside / "data-link");
+  QUILLGATE_PLANT_OR_SKIP(testsupport::makeSymlink(dir / "data", outside / "data-link"));
   EXPECT_TRUE(readRegularFileBelow(outside / "data-link", "contents/ab/abcd", kBound, &bytes).ok());
 }
 
@@ -137,10 +140,9 @@ TEST(RegularFileTest, NoticesAFileThatChangedWhileItWasRead) {
 }
 
 TEST(RegularFileTest, AccessDeniedIsToldApart) {
-  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   testsupport::TempDir dir;
   testsupport::writeFileBytes(dir / "locked", "x");
-  chmod((dir / "locked").c_str(), 0);
+  QUILLGATE_PLANT_OR_SKIP(testsupport::makeUnreadable(dir / "locked"));
   std::string bytes;
   EXPECT_EQ(readRegularFile(dir / "locked", kBound, &bytes).error, FileReadError::kAccessDenied);
 }

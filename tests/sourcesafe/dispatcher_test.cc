@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "ssapi/ssapi.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace sourcesafe {
@@ -155,16 +156,16 @@ TEST(Dispatcher, LogsTheCommandAndTheWindowOnlyWithDebug) {
 class PatchEnvironment : public ::testing::Test {
  protected:
   void TearDown() override {
-    unsetenv("Velmora.VSS.UsePatch2.ALLWAYS");
-    unsetenv("velmora.vss.usepatch2.allways");
-    unsetenv("Velmora.VSS.UsePatch3.ALLWAYS");
+    testsupport::unsetEnvironmentVariable("Velmora.VSS.UsePatch2.ALLWAYS");
+    testsupport::unsetEnvironmentVariable("velmora.vss.usepatch2.allways");
+    testsupport::unsetEnvironmentVariable("Velmora.VSS.UsePatch3.ALLWAYS");
     logging::setThreshold(logging::kError);
   }
 };
 
 TEST_F(PatchEnvironment, FirstVariableChoosesTheRecursiveGetEvenWhenBothAreSet) {
-  setenv("Velmora.VSS.UsePatch2.ALLWAYS", "", 1);
-  setenv("Velmora.VSS.UsePatch3.ALLWAYS", "1", 1);
+  testsupport::setEnvironmentVariable("Velmora.VSS.UsePatch2.ALLWAYS", "");
+  testsupport::setEnvironmentVariable("Velmora.VSS.UsePatch3.ALLWAYS", "1");
   logging::setThreshold(logging::kDebug);
   DispatchOutcome outcome = runDispatch({L"patch", L"$/p", L"m"});
   ASSERT_EQ(outcome.calls.size(), 1u);
@@ -176,24 +177,24 @@ TEST_F(PatchEnvironment, FirstVariableChoosesTheRecursiveGetEvenWhenBothAreSet) 
 }
 
 TEST_F(PatchEnvironment, SecondVariableChoosesTheTreeWalk) {
-  setenv("Velmora.VSS.UsePatch3.ALLWAYS", "yes", 1);
+  testsupport::setEnvironmentVariable("Velmora.VSS.UsePatch3.ALLWAYS", "yes");
   DispatchOutcome outcome = runDispatch({L"patch", L"$/p", L"m"});
   ASSERT_EQ(outcome.calls.size(), 1u);
   EXPECT_EQ(outcome.calls[0].substr(0, 7), L"patch3 ");
 }
 
 TEST_F(PatchEnvironment, NamesMatchWithoutRegardToCase) {
-  setenv("velmora.vss.usepatch2.allways", "", 1);
+  testsupport::setEnvironmentVariable("velmora.vss.usepatch2.allways", "");
   DispatchOutcome outcome = runDispatch({L"patch", L"$/p", L"m"});
   ASSERT_EQ(outcome.calls.size(), 1u);
   EXPECT_EQ(outcome.calls[0].substr(0, 7), L"patch2 ");
 }
 
 TEST_F(PatchEnvironment, ExplicitCleanPatchCommandsIgnoreTheVariables) {
-  setenv("Velmora.VSS.UsePatch2.ALLWAYS", "", 1);
+  testsupport::setEnvironmentVariable("Velmora.VSS.UsePatch2.ALLWAYS", "");
   EXPECT_EQ(runDispatch({L"patch3", L"$/p", L"m"}).calls.at(0).substr(0, 7), L"patch3 ");
-  unsetenv("Velmora.VSS.UsePatch2.ALLWAYS");
-  setenv("Velmora.VSS.UsePatch3.ALLWAYS", "", 1);
+  testsupport::unsetEnvironmentVariable("Velmora.VSS.UsePatch2.ALLWAYS");
+  testsupport::setEnvironmentVariable("Velmora.VSS.UsePatch3.ALLWAYS", "");
   EXPECT_EQ(runDispatch({L"patch2", L"$/p", L"m"}).calls.at(0).substr(0, 7), L"patch2 ");
 }
 

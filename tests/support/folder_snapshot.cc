@@ -1,7 +1,5 @@
 #include "support/folder_snapshot.h"
 
-#include <sys/stat.h>
-
 namespace testsupport {
 
 FolderSnapshot snapshotFolder(const std::filesystem::path& folder, const std::filesystem::path& excluded) {
@@ -14,11 +12,15 @@ FolderSnapshot snapshotFolder(const std::filesystem::path& folder, const std::fi
       it.disable_recursion_pending();
       continue;
     }
-    struct stat info {};
-    if (lstat(it->path().c_str(), &info) != 0) continue;
+    std::error_code lookError;
+    const fs::file_status status = fs::symlink_status(it->path(), lookError);
+    if (lookError) continue;
+    const bool regular = status.type() == fs::file_type::regular;
+    const std::uintmax_t size = regular ? fs::file_size(it->path(), lookError) : 0;
+    const auto modified = fs::last_write_time(it->path(), lookError).time_since_epoch().count();
     snapshot[fs::relative(it->path(), folder).string()] =
-        std::to_string(info.st_mode) + " " + std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) +
-        "." + std::to_string(info.st_mtim.tv_nsec);
+        std::to_string(static_cast<int>(status.type())) + " " + std::to_string(static_cast<int>(status.permissions())) +
+        " " + std::to_string(size) + " " + std::to_string(modified);
   }
   return snapshot;
 }

@@ -1,29 +1,17 @@
 #include "support/temp_dir.h"
 
-#include <cstdlib>
-#include <unistd.h>
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <thread>
 
+#include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/text_encoding.h"
 
 namespace testsupport {
-
-TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
-
-TempDir::TempDir(const std::filesystem::path& base) {
-  std::string pattern = (base / "quillgate-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir TempDir::inMemory() {
-  std::error_code error;
-  const std::filesystem::path shared = "/dev/shm";
-  if (std::filesystem::is_directory(shared, error) && access(shared.c_str(), W_OK) == 0) return TempDir(shared);
-  return TempDir();
-}
 
 TempDir::~TempDir() {
   std::error_code ignored;
@@ -41,6 +29,18 @@ std::wstring readUtf16File(const std::filesystem::path& path) { return platform:
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void rewriteInPlace(const std::filesystem::path& path, const std::string& bytes, std::size_t piece) {
+  std::FILE* file = platform::openForWriting(platform::wideToUtf8(platform::wideFromPath(path)));
+  if (!file) return;
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  for (std::size_t at = 0; at < bytes.size(); at += piece) {
+    const std::size_t n = std::min(piece, bytes.size() - at);
+    if (std::fwrite(bytes.data() + at, 1, n, file) != n) break;
+    std::this_thread::yield();
+  }
+  std::fclose(file);
 }
 
 }  // namespace testsupport

@@ -30,5 +30,9 @@ std::string readFileBytes(const std::filesystem::path& path);
 // A UTF-16LE file decoded to a wide string.
 std::wstring readUtf16File(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// Rewrites a file as an in-place writer does: truncated, then written in
+// pieces of `piece` bytes, each reaching the file at once, with a yield of
+// the thread between them (a concurrent reader may see any stage).
+void rewriteInPlace(const std::filesystem::path& path, const std::string& bytes, std::size_t piece);
 
 }  // namespace testsupport

@@ -119,7 +119,7 @@ TEST(JavaTimeTest, ComparisonsLookAtMillisOnly) {
 }
 
 TEST(JavaTimeTest, Texts) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   EXPECT_EQ(EPOCH.toText(), L"01.01.1970");
   EXPECT_EQ(JavaTime::fromMillis(1000).toText(), L"01.01.1970 0:00:01");
   EXPECT_EQ(JavaTime::fromMillis(60000).toText(), L"01.01.1970 0:01:00");
@@ -133,7 +133,7 @@ TEST(JavaTimeTest, Texts) {
 }
 
 TEST(JavaTimeTest, TextsAreTheSameInEveryZoneButLocaleTextsAreNot) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   EXPECT_EQ(JavaTime::fromMillis(kMorning).toText(), L"06.12.2026 9:05:03");
   EXPECT_EQ(JavaTime::fromMillis(kMorning).toLocaleText(), L"12/6/2026 10:05:03 AM");
 }
@@ -158,17 +158,21 @@ TEST(JavaTimeTest, LocaleAndSourceSafeTexts) {
       {"Europe/Berlin", kAutumnChange, L"10/27/2024 2:00:00 AM", L"10/27/2024;2:00:00a"},
       {"America/New_York", 0, L"12/31/1969 7:00:00 PM", L"12/31/1969;7:00:00p"},
   };
+  int checked = 0;
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.zone) + " " + std::to_string(row.millis));
     testsupport::ScopedTimeZone zone(row.zone);
+    if (!zone.inForce()) continue;  // another process checks this zone (Windows)
     const JavaTime time = JavaTime::fromMillis(row.millis);
     EXPECT_EQ(time.toLocaleText(), row.localeText);
     EXPECT_EQ(time.toSourceSafeText(), row.sourceSafeText);
+    ++checked;
   }
+  if (checked == 0) GTEST_SKIP() << "none of the zones is this Windows process's own";
 }
 
 TEST(JavaTimeTest, TextsOfDatesWithoutCalendarFields) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   EXPECT_EQ(FAR_FUTURE.toLocaleText(), L"Invalid DateTime");
   EXPECT_EQ(FAR_FUTURE.toSourceSafeText(), L"Invalid DateTime");
   platform::SystemTime local;
@@ -176,7 +180,7 @@ TEST(JavaTimeTest, TextsOfDatesWithoutCalendarFields) {
 }
 
 TEST(JavaTimeTest, ToLocalDateTime) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   platform::SystemTime local;
   ASSERT_TRUE(JavaTime::fromMillis(kSpringChange).toLocalDateTime(&local));
   EXPECT_EQ(local, (platform::SystemTime{2024, 3, 0, 31, 3, 0, 0, 0}));
@@ -199,13 +203,13 @@ void expectFromLocalDate(const LocalDateRow& row) {
 }
 
 TEST(JavaTimeTest, FromLocalDateInUtc) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   expectFromLocalDate({"epoch", 25569.0, 0});
   expectFromLocalDate({"morning", oleDate(2026, 12, 6, 9, 5, 3), kMorning});
 }
 
 TEST(JavaTimeTest, FromLocalDateInBerlinAroundTheChanges) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   const LocalDateRow rows[] = {
       {"winter", oleDate(2026, 12, 6, 10, 5, 3), kMorning},
       {"before spring change", oleDate(2024, 3, 31, 1, 59, 59), kSpringChange - 1000},
@@ -219,7 +223,7 @@ TEST(JavaTimeTest, FromLocalDateInBerlinAroundTheChanges) {
 }
 
 TEST(JavaTimeTest, FromLocalDateRoundsToWholeSeconds) {
-  testsupport::ScopedTimeZone zone("UTC");
+  QUILLGATE_IN_TIME_ZONE(zone, "UTC");
   // A stored 12:00:01 that the fraction holds a little short stays 12:00:01.
   const DATE stored = oleDate(2026, 12, 6, 12, 0, 1) - 1e-9;
   const std::int64_t noonAndOne = kMorning + (2 * 3600 + 54 * 60 + 58) * 1000LL;
@@ -228,7 +232,7 @@ TEST(JavaTimeTest, FromLocalDateRoundsToWholeSeconds) {
 }
 
 TEST(JavaTimeTest, FromLocalDateTakesDatesWithoutFieldsAsUtc) {
-  testsupport::ScopedTimeZone zone("Europe/Berlin");
+  QUILLGATE_IN_TIME_ZONE(zone, "Europe/Berlin");
   EXPECT_EQ(JavaTime::fromLocalDate(FAR_FUTURE.date()).millis(), JavaTime::fromUtcDate(FAR_FUTURE.date()).millis());
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/names.h"
+#include "platform/file_system.h"
 #include "platform/error_info.h"
 #include "platform/regular_file.h"
 #include "platform/text_encoding.h"
@@ -150,7 +151,7 @@ bool FaultInjector::loadFile(const std::filesystem::path& file, std::wstring* er
   // Read as every file the library reads: a FIFO or a device named here
   // fails at once.
   constexpr std::uint64_t kMaxFaultFileSize = std::uint64_t{4} << 20;
-  std::wstring fileName = platform::utf8ToWide(file.string());
+  std::wstring fileName = platform::wideFromPath(file);
   std::string text;
   if (!platform::readRegularFile(file, kMaxFaultFileSize, &text).ok()) {
     *error = L"Fault file \"" + fileName + L"\" cannot be read";

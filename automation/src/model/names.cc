@@ -1,12 +1,12 @@
 #include "model/names.h"
 
-#include <cwctype>
+#include "platform/letter_case.h"
 
 namespace ssapi::model {
 
 wchar_t foldChar(wchar_t c) {
   if (c >= L'A' && c <= L'Z') return static_cast<wchar_t>(c - L'A' + L'a');
-  if (c >= 0x80) return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+  if (c >= 0x80) return platform::lowerCaseLetter(c);
   return c;
 }
 

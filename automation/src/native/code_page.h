@@ -2,10 +2,9 @@
 // user names in the code page of the Windows machines that wrote them and
 // records nowhere which one that was, so it is a setting: the environment
 // variable SSAPI_CODEPAGE ("936", "cp950", "GBK", ...), Windows-1252 when
-// unset. Conversion is glibc's iconv.
+// unset. Conversion is glibc's iconv on POSIX systems and the system's own
+// (MultiByteToWideChar) on Windows.
 #pragma once
-
-#include <iconv.h>
 
 #include <memory>
 #include <string>
@@ -20,13 +19,15 @@ constexpr std::string_view kDefaultCodePage = "1252";
 
 class CodePage {
  public:
-  // A Windows code page number ("936" is GBK, "65001" UTF-8) or any name
-  // iconv knows. Fails with E_INVALIDARG for a code page iconv lacks.
+  // A Windows code page number ("936" is GBK, "65001" UTF-8) or a name of
+  // one (any name iconv knows on POSIX systems; "cp936", "windows-1252",
+  // "UTF-8", "GBK", "Big5", "Shift_JIS", ... on Windows). Fails with
+  // E_INVALIDARG for a code page the system lacks.
   static Status open(std::string_view name, CodePage* out);
   // The code page the environment asks for, else Windows-1252.
   static std::string configuredName();
 
-  // Bytes iconv cannot convert become U+FFFD, one per byte; in Windows-1252
+  // Bytes that cannot be converted become U+FFFD, one per byte; in Windows-1252
   // the five unassigned bytes become the C1 controls, as Windows maps them.
   std::wstring decode(std::string_view bytes) const;
   // False when a character has no form in the code page.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
 
@@ -33,7 +34,7 @@ bool entryExists(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::wstring displayPath(const std::filesystem::path& path) { return platform::utf8ToWide(path.string()); }
+std::wstring displayPath(const std::filesystem::path& path) { return platform::wideFromPath(path); }
 
 Status readFailure(const std::filesystem::path& path, const platform::FileReadStatus& read, std::size_t maxSize) {
   std::wstring description = platform::describeFileRead(path, read, maxSize);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "native/file_access.h"
+#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
 
@@ -71,10 +72,10 @@ bool readTimeZoneLine(std::string_view key, std::string_view value, IniTimeZone*
   return true;
 }
 
-bool isWindowsAbsolute(std::string_view path) {
-  bool drive =
-      path.size() >= 2 && path[1] == ':' && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return drive || path.starts_with("//");
+bool isWindowsAbsolute(std::wstring_view path) {
+  bool drive = path.size() >= 2 && path[1] == L':' &&
+               ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+  return drive || path.starts_with(L"//");
 }
 
 bool isDirectory(const std::filesystem::path& path) {
@@ -135,25 +136,26 @@ Status locateDataFolder(const SrcSafeIni& ini, const std::filesystem::path& iniP
   if (unquoted.size() >= 2 && unquoted.front() == L'"' && unquoted.back() == L'"') {
     unquoted = unquoted.substr(1, unquoted.size() - 2);
   }
-  std::string path = platform::wideToUtf8(unquoted);
-  for (char& c : path) {
-    if (c == '\\') c = '/';
+  std::wstring slashed = unquoted;
+  for (wchar_t& c : slashed) {
+    if (c == L'\\') c = L'/';
   }
+  std::filesystem::path path = platform::pathFromWide(slashed);
   std::filesystem::path iniFolder = iniPath.parent_path();
   if (iniFolder.empty()) iniFolder = ".";
 
   DataFolder found;
   found.configured = configured;
-  if (isWindowsAbsolute(path)) {
+  if (isWindowsAbsolute(slashed)) {
     found.path = path;
     if (!isDirectory(found.path)) {
       found.path = iniFolder / "data";
       found.fellBack = true;
     }
-  } else if (!path.empty() && path.front() == '/') {
+  } else if (!slashed.empty() && slashed.front() == L'/') {
     found.path = path;
   } else {
-    found.path = iniFolder / (path.empty() ? std::string("data") : path);
+    found.path = iniFolder / (slashed.empty() ? std::filesystem::path("data") : path);
   }
   if (!isDirectory(found.path)) {
     std::wstring shown = found.fellBack ? configured : displayPath(found.path);

@@ -1,9 +1,8 @@
-#include <cstdio>
-
 #include "model/names.h"
 #include "model/queries.h"
 #include "objects/objects.h"
-#include "platform/text_encoding.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
 #include "native/open_native_database.h"
 #include "text/open_database.h"
 
@@ -46,7 +45,7 @@ HRESULT DatabaseObject<G>::Open(const std::wstring& srcSafeIni, const std::wstri
     if (auto f = faults->check(L"Open", L"$/", std::nullopt)) return f->status;
   }
 
-  std::filesystem::path ini(platform::wideToUtf8(srcSafeIni));
+  std::filesystem::path ini = platform::pathFromWide(srcSafeIni);
   auto session = std::make_shared<Session>();
   if (holdsTextForm(ini)) {
     std::shared_ptr<model::Database> db;
@@ -59,7 +58,7 @@ HRESULT DatabaseObject<G>::Open(const std::wstring& srcSafeIni, const std::wstri
     native::Status status = native::openNativeDatabase(ini, user, password, native::ReaderOptions{}, &opened);
     if (!status.ok()) return fail(status.code, status.description);
     // The library has no log of its own; a database that moved is worth a line.
-    if (!opened.notice.empty()) std::fputs(platform::wideToUtf8(L"SourceSafe: " + opened.notice + L"\n").c_str(), stderr);
+    if (!opened.notice.empty()) platform::printConsoleError(L"SourceSafe: " + opened.notice + L"\n");
     session->db = std::move(opened.db);
     session->user = opened.user;
   }

@@ -8,6 +8,7 @@
 #include "model/names.h"
 #include "model/queries.h"
 #include "objects/item_tree.h"
+#include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
 
@@ -21,8 +22,8 @@ struct Plan {
   std::vector<std::pair<fs::path, const std::string*>> files;
 };
 
-fs::path toPath(const std::wstring& text) { return fs::path(platform::wideToUtf8(text)); }
-std::wstring toText(const fs::path& path) { return platform::utf8ToWide(path.string()); }
+fs::path toPath(const std::wstring& text) { return platform::pathFromWide(text); }
+std::wstring toText(const fs::path& path) { return platform::wideFromPath(path); }
 
 // Names that would leave the folder or not be one file name.
 bool safeName(const std::wstring& name) {

@@ -1,7 +1,6 @@
 #include "objects/ole_date.h"
 
 #include <cwctype>
-#include <ctime>
 #include <limits>
 
 #include "platform/ole_date.h"
@@ -26,16 +25,24 @@ constexpr std::int64_t kOleEpochDays = -25569;
 }  // namespace
 
 DATE toOleDate(model::TimeBase base, std::int64_t seconds) {
-  auto t = static_cast<std::time_t>(seconds);
-  std::tm fields{};
+  platform::SystemTime fields;
   if (base == model::TimeBase::kUtc) {
-    localtime_r(&t, &fields);
+    platform::localTimeOf(seconds, &fields);
   } else {
-    gmtime_r(&t, &fields);
+    std::int64_t day = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) {
+      rest += 86400;
+      --day;
+    }
+    platform::civilFromDays(day, &fields);
+    fields.hour = static_cast<int>(rest / 3600);
+    fields.minute = static_cast<int>(rest / 60 % 60);
+    fields.second = static_cast<int>(rest % 60);
   }
-  std::int64_t days = daysFromCivil(fields.tm_year + 1900LL, static_cast<unsigned>(fields.tm_mon + 1),
-                                    static_cast<unsigned>(fields.tm_mday)) - kOleEpochDays;
-  double dayFraction = (fields.tm_hour * 3600.0 + fields.tm_min * 60.0 + fields.tm_sec) / 86400.0;
+  std::int64_t days = daysFromCivil(fields.year, static_cast<unsigned>(fields.month),
+                                    static_cast<unsigned>(fields.day)) - kOleEpochDays;
+  double dayFraction = (fields.hour * 3600.0 + fields.minute * 60.0 + fields.second) / 86400.0;
   // OLE dates before 1899-12-30 count the day backwards but its time forwards.
   if (days < 0) return static_cast<double>(days) - dayFraction;
   return static_cast<double>(days) + dayFraction;

@@ -9,6 +9,7 @@
 #include "model/names.h"
 #include "model/operations.h"
 #include "native/file_access.h"
+#include "platform/file_system.h"
 #include "platform/regular_file.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
@@ -19,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::wstring wide(const fs::path& path) { return platform::utf8ToWide(path.string()); }
+std::wstring wide(const fs::path& path) { return platform::wideFromPath(path); }
 
 // Bounds of what the text form reads: the ini and the users are small
 // files; a content is bounded as SourceSafe's own files bound a version;
@@ -328,7 +329,7 @@ bool readDataPath(const fs::path& ini, fs::path* dataFolder, OpenError* error) {
   }
   for (char& c : dataPath)
     if (c == '\\') c = '/';
-  fs::path folder(dataPath);
+  fs::path folder = platform::pathFromUtf8(dataPath);
   if (folder.is_relative()) folder = ini.parent_path() / folder;
   std::error_code ignored;
   if (!fs::is_directory(folder, ignored)) {

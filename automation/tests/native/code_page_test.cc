@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "status_assertions.h"
+#include "support/environment.h"
 
 namespace ssapi::native {
 namespace {
@@ -76,16 +77,16 @@ class ScopedEnvironment {
   ScopedEnvironment(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
     if (value) {
-      setenv(name, value, 1);
+      testsupport::setEnvironmentVariable(name, value);
     } else {
-      unsetenv(name);
+      testsupport::unsetEnvironmentVariable(name);
     }
   }
   ~ScopedEnvironment() {
     if (old_) {
-      setenv(name_, old_->c_str(), 1);
+      testsupport::setEnvironmentVariable(name_, old_->c_str());
     } else {
-      unsetenv(name_);
+      testsupport::unsetEnvironmentVariable(name_);
     }
   }
 

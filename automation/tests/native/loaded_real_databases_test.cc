@@ -27,6 +27,7 @@
 #include "ssapi/library.h"
 #include "ssapi/ssapi.h"
 #include "status_assertions.h"
+#include "support/environment.h"
 #include "support/real_databases.h"
 #include "support/temp_dir.h"
 
@@ -54,16 +55,16 @@ class ScopedCodePage {
   explicit ScopedCodePage(const char* codePage) {
     if (const char* old = std::getenv(kCodePageVariable)) old_ = old;
     if (*codePage) {
-      setenv(kCodePageVariable, codePage, 1);
+      testsupport::setEnvironmentVariable(kCodePageVariable, codePage);
     } else {
-      unsetenv(kCodePageVariable);
+      testsupport::unsetEnvironmentVariable(kCodePageVariable);
     }
   }
   ~ScopedCodePage() {
     if (old_) {
-      setenv(kCodePageVariable, old_->c_str(), 1);
+      testsupport::setEnvironmentVariable(kCodePageVariable, old_->c_str());
     } else {
-      unsetenv(kCodePageVariable);
+      testsupport::unsetEnvironmentVariable(kCodePageVariable);
     }
   }
   ScopedCodePage(const ScopedCodePage&) = delete;

@@ -7,6 +7,8 @@
 #include "native/crc.h"
 #include "native/physical_name.h"
 #include "native/users_file.h"
+#include "platform/ole_date.h"
+#include "platform/time_zone.h"
 #include "support/temp_dir.h"
 
 namespace nativetest {
@@ -94,10 +96,10 @@ std::string childSpec(const std::string& project, const std::string& name) {
 // Seconds of this process's wall clock at a UTC instant, counted as if they
 // were UTC: what a SourceSafe client stores.
 std::uint32_t wallClock(std::int64_t utc) {
-  std::time_t t = static_cast<std::time_t>(utc);
-  std::tm local{};
-  localtime_r(&t, &local);
-  return static_cast<std::uint32_t>(timegm(&local));
+  platform::SystemTime local;
+  platform::localTimeOf(utc, &local);
+  return static_cast<std::uint32_t>(platform::daysFromCivil(local.year, local.month, local.day) * 86400 +
+                                    local.hour * 3600 + local.minute * 60 + local.second);
 }
 
 // The name as it fits the 34-byte field: no spaces, no leading dot, 33 bytes.

@@ -4,9 +4,6 @@
 // read), read again, and otherwise report the item as damaged: every walk
 // of the database while a writer is at work either sees everything exactly
 // as it is, or knows that it did not.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -85,16 +82,7 @@ Walk walkDatabase(const fs::path& folder, int readAttempts) {
 // Rewrites a file with the bytes it holds, as an in-place writer does:
 // truncated, then written piece by piece.
 void rewriteInPlace(const fs::path& file) {
-  std::string bytes = testsupport::readFileBytes(file);
-  int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) return;
-  constexpr std::size_t kPiece = 61;
-  for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
-    std::size_t n = std::min(kPiece, bytes.size() - at);
-    if (::write(fd, bytes.data() + at, n) != static_cast<ssize_t>(n)) break;
-    std::this_thread::yield();
-  }
-  ::close(fd);
+  testsupport::rewriteInPlace(file, testsupport::readFileBytes(file), 61);
 }
 
 // Run once reading each file only once, which shows the checks alone, and

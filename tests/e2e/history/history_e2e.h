@@ -15,6 +15,7 @@
 #include "ssapi/builder.h"
 #include "support/run_binary.h"
 #include "support/temp_dir.h"
+#include "support/utc_time.h"
 #include "support/utf16_compare.h"
 
 namespace historye2e {
@@ -32,15 +33,13 @@ struct GenerationName {
 // "06.12.2026 9:05:03" in UTC: two-digit day and month, hour without a
 // leading zero. The date alone for the instant 0.
 inline std::wstring dateText(std::int64_t millis) {
-  const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
-  std::tm fields{};
-  gmtime_r(&seconds, &fields);
+  const platform::SystemTime fields = testsupport::utcFields(millis / 1000);
   char buffer[64];
   if (millis == 0) {
-    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d", fields.tm_mday, fields.tm_mon + 1, fields.tm_year + 1900);
+    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d", fields.day, fields.month, fields.year);
   } else {
-    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d %d:%02d:%02d", fields.tm_mday, fields.tm_mon + 1,
-                  fields.tm_year + 1900, fields.tm_hour, fields.tm_min, fields.tm_sec);
+    std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d %d:%02d:%02d", fields.day, fields.month, fields.year,
+                  fields.hour, fields.minute, fields.second);
   }
   return platform::utf8ToWide(buffer);
 }

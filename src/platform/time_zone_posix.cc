@@ -126,4 +126,37 @@ DWORD getTimeZoneInformation(TimeZoneInformation* info) {
   return today.tm_isdst > 0 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
+SystemTime currentLocalTime() {
+  tzset();  // localtime_r need not notice a TZ changed since the last look
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  SystemTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.dayOfWeek = local.tm_wday;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec;
+  return t;
+}
+
+bool localTimeOf(std::int64_t seconds, SystemTime* local) {
+  tzset();
+  std::time_t t = static_cast<std::time_t>(seconds);
+  std::tm fields{};
+  bool converted = localtime_r(&t, &fields) != nullptr;
+  SystemTime result;
+  result.year = fields.tm_year + 1900;
+  result.month = fields.tm_mon + 1;
+  result.dayOfWeek = fields.tm_wday;
+  result.day = fields.tm_mday;
+  result.hour = fields.tm_hour;
+  result.minute = fields.tm_min;
+  result.second = fields.tm_sec;
+  *local = result;
+  return converted;
+}
+
 }  // namespace platform

@@ -20,4 +20,6 @@ ScopedTimeZone::~ScopedTimeZone() {
   tzset();
 }
 
+bool zoneFollowsTzWhileRunning() { return true; }
+
 }  // namespace testsupport
