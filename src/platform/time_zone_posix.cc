@@ -1,7 +1,9 @@
 #include "platform/time_zone.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <initializer_list>
+#include <string>
 
 #include "platform/ole_date.h"
 #include "platform/text_encoding.h"
@@ -33,8 +35,25 @@ SystemTime fromSeconds(std::int64_t seconds, int milliseconds) {
   return t;
 }
 
+// Makes the C library take up TZ when it changed since this thread last
+// looked. tzset itself is not cheap enough to run per conversion: with TZ
+// unset it looks at the zone file again on every call, and a history
+// converts a date for every entry.
+void followZone() {
+  thread_local bool looked = false;
+  thread_local std::string seen;
+  const char* tz = std::getenv("TZ");
+  // "=" marks a set TZ, so that an empty TZ differs from none.
+  std::string now = tz ? std::string("=") + tz : std::string();
+  if (looked && now == seen) return;
+  tzset();
+  seen = std::move(now);
+  looked = true;
+}
+
 // The zone's offset east of UTC, in seconds, at an instant. Callers run
-// tzset first so that a changed TZ is seen (localtime_r need not look again).
+// followZone first so that a changed TZ is seen (localtime_r need not look
+// again).
 bool offsetAt(std::int64_t instant, long* offset, bool* daylight = nullptr) {
   std::time_t t = static_cast<std::time_t>(instant);
   std::tm fields{};
@@ -48,7 +67,7 @@ bool offsetAt(std::int64_t instant, long* offset, bool* daylight = nullptr) {
 
 bool utcToLocal(const SystemTime& utc, SystemTime* local) {
   if (!inYearRange(utc) || !hasValidFields(utc)) return false;
-  tzset();
+  followZone();
   const std::int64_t instant = toSeconds(utc);
   long offset = 0;
   if (!offsetAt(instant, &offset)) return false;
@@ -60,7 +79,7 @@ bool utcToLocal(const SystemTime& utc, SystemTime* local) {
 
 bool localToUtc(const SystemTime& local, SystemTime* utc) {
   if (!inYearRange(local) || !hasValidFields(local)) return false;
-  tzset();
+  followZone();
   const std::int64_t wall = toSeconds(local);
   // The offsets a day before and a day after cover both sides of any change
   // near this wall time. An offset fits when the instant it gives has that
@@ -87,7 +106,7 @@ bool localToUtc(const SystemTime& local, SystemTime* utc) {
 }
 
 DWORD getTimeZoneInformation(TimeZoneInformation* info) {
-  tzset();
+  followZone();
   const std::time_t now = std::time(nullptr);
   std::tm today{};
   localtime_r(&now, &today);
@@ -127,7 +146,7 @@ DWORD getTimeZoneInformation(TimeZoneInformation* info) {
 }
 
 SystemTime currentLocalTime() {
-  tzset();  // localtime_r need not notice a TZ changed since the last look
+  followZone();  // localtime_r need not notice a TZ changed since the last look
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -143,7 +162,7 @@ SystemTime currentLocalTime() {
 }
 
 bool localTimeOf(std::int64_t seconds, SystemTime* local) {
-  tzset();
+  followZone();
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm fields{};
   bool converted = localtime_r(&t, &fields) != nullptr;
