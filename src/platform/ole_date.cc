@@ -39,6 +39,22 @@ void civilFromDays(std::int64_t days, SystemTime* time) {
   time->dayOfWeek = static_cast<int>(((days % 7) + 7 + 4) % 7);
 }
 
+SystemTime utcFieldsOf(std::int64_t seconds) {
+  constexpr std::int64_t kSecondsPerDay = 86400;
+  std::int64_t days = seconds / kSecondsPerDay;
+  std::int64_t rest = seconds % kSecondsPerDay;
+  if (rest < 0) {
+    rest += kSecondsPerDay;
+    --days;
+  }
+  SystemTime fields;
+  civilFromDays(days, &fields);
+  fields.hour = static_cast<int>(rest / 3600);
+  fields.minute = static_cast<int>(rest / 60 % 60);
+  fields.second = static_cast<int>(rest % 60);
+  return fields;
+}
+
 bool hasValidFields(const SystemTime& time) {
   if (time.month < 1 || time.month > 12) return false;
   if (time.day < 1 || time.day > daysInMonth(time.year, time.month)) return false;

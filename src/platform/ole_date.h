@@ -33,6 +33,9 @@ bool systemTimeToVariantTime(const SystemTime& time, DATE* date);
 std::int64_t daysFromCivil(std::int64_t year, int month, int day);
 // The inverse of daysFromCivil; fills year, month, day and day of week.
 void civilFromDays(std::int64_t days, SystemTime* time);
+// The calendar fields in UTC of an instant in seconds since 1970 (no
+// milliseconds).
+SystemTime utcFieldsOf(std::int64_t seconds);
 
 // Calendar fields in range (month 1-12, day within the month, hour 0-23,
 // minute and second 0-59, milliseconds 0-999); the year is not checked.

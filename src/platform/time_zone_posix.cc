@@ -20,18 +20,20 @@ std::int64_t toSeconds(const SystemTime& t) {
 }
 
 SystemTime fromSeconds(std::int64_t seconds, int milliseconds) {
-  std::int64_t days = seconds / kSecondsPerDay;
-  std::int64_t rest = seconds % kSecondsPerDay;
-  if (rest < 0) {
-    rest += kSecondsPerDay;
-    --days;
-  }
-  SystemTime t;
-  civilFromDays(days, &t);
-  t.hour = static_cast<int>(rest / 3600);
-  t.minute = static_cast<int>(rest / 60 % 60);
-  t.second = static_cast<int>(rest % 60);
+  SystemTime t = utcFieldsOf(seconds);
   t.milliseconds = milliseconds;
+  return t;
+}
+
+SystemTime fieldsOf(const std::tm& fields) {
+  SystemTime t;
+  t.year = fields.tm_year + 1900;
+  t.month = fields.tm_mon + 1;
+  t.dayOfWeek = fields.tm_wday;
+  t.day = fields.tm_mday;
+  t.hour = fields.tm_hour;
+  t.minute = fields.tm_min;
+  t.second = fields.tm_sec;
   return t;
 }
 
@@ -150,15 +152,7 @@ SystemTime currentLocalTime() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  SystemTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.dayOfWeek = local.tm_wday;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec;
-  return t;
+  return fieldsOf(local);
 }
 
 bool localTimeOf(std::int64_t seconds, SystemTime* local) {
@@ -166,15 +160,7 @@ bool localTimeOf(std::int64_t seconds, SystemTime* local) {
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm fields{};
   bool converted = localtime_r(&t, &fields) != nullptr;
-  SystemTime result;
-  result.year = fields.tm_year + 1900;
-  result.month = fields.tm_mon + 1;
-  result.dayOfWeek = fields.tm_wday;
-  result.day = fields.tm_mday;
-  result.hour = fields.tm_hour;
-  result.minute = fields.tm_min;
-  result.second = fields.tm_sec;
-  *local = result;
+  *local = fieldsOf(fields);
   return converted;
 }
 

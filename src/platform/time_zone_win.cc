@@ -8,8 +8,6 @@
 namespace platform {
 namespace {
 
-constexpr std::int64_t kSecondsPerDay = 86400;
-
 bool inYearRange(const SystemTime& t) { return t.year >= 1 && t.year <= 9999; }
 
 SYSTEMTIME toWindows(const SystemTime& t) {
@@ -100,18 +98,7 @@ DWORD getTimeZoneInformation(TimeZoneInformation* info) {
 }
 
 bool localTimeOf(std::int64_t seconds, SystemTime* local) {
-  std::int64_t days = seconds / kSecondsPerDay;
-  std::int64_t rest = seconds % kSecondsPerDay;
-  if (rest < 0) {
-    rest += kSecondsPerDay;
-    --days;
-  }
-  SystemTime utc;
-  civilFromDays(days, &utc);
-  utc.hour = static_cast<int>(rest / 3600);
-  utc.minute = static_cast<int>(rest / 60 % 60);
-  utc.second = static_cast<int>(rest % 60);
-  if (utcToLocal(utc, local)) return true;
+  if (utcToLocal(utcFieldsOf(seconds), local)) return true;
   *local = SystemTime{};
   local->year = 1900;
   local->month = 1;

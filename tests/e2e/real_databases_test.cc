@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "native/database_files.h"
+#include "platform/ole_date.h"
 #include "platform/text_encoding.h"
 #include "support/run_binary.h"
 #include "support/patch_receiver.h"
 #include "support/real_databases.h"
 #include "support/temp_dir.h"
-#include "support/utc_time.h"
 #include "support/utf16_compare.h"
 
 namespace e2e {
@@ -283,7 +283,7 @@ struct PatchEntry {
 
 // "%d.%m.%Y %#H:%M:%S" of UTC seconds.
 std::wstring dateText(std::int64_t seconds) {
-  const platform::SystemTime fields = testsupport::utcFields(seconds);
+  const platform::SystemTime fields = platform::utcFieldsOf(seconds);
   return fmt::format(L"{:02}.{:02}.{} {}:{:02}:{:02}", fields.day, fields.month, fields.year, fields.hour,
                      fields.minute, fields.second);
 }

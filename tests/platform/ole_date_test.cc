@@ -173,5 +173,20 @@ TEST(OleDateTest, CivilDaysMatchKnownDates) {
   }
 }
 
+// Instants before 1970 count back from midnight of the day before.
+TEST(OleDateTest, UtcFieldsOfInstants) {
+  struct Row {
+    std::int64_t seconds;
+    SystemTime fields;
+  };
+  const Row rows[] = {
+      {0, {1970, 1, 4, 1, 0, 0, 0, 0}},
+      {-1, {1969, 12, 3, 31, 23, 59, 59, 0}},
+      {951782400 + 3661, {2000, 2, 2, 29, 1, 1, 1, 0}},
+      {-86400 * 25569LL, {1899, 12, 6, 30, 0, 0, 0, 0}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(utcFieldsOf(row.seconds), row.fields) << row.seconds;
+}
+
 }  // namespace
 }  // namespace platform

@@ -23,19 +23,8 @@ std::string describe(const Tree& tree) {
 }
 
 std::int64_t reportedMillis(std::int64_t utcSecond) {
-  std::int64_t days = utcSecond / 86400;
-  std::int64_t rest = utcSecond % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  platform::SystemTime fields;
-  platform::civilFromDays(days, &fields);
-  fields.hour = static_cast<int>(rest / 3600);
-  fields.minute = static_cast<int>(rest / 60 % 60);
-  fields.second = static_cast<int>(rest % 60);
   DATE date = 0;
-  if (!platform::systemTimeToVariantTime(fields, &date)) throw std::runtime_error("time outside the calendar");
+  if (!platform::systemTimeToVariantTime(platform::utcFieldsOf(utcSecond), &date)) throw std::runtime_error("time outside the calendar");
   return util::JavaTime::fromUtcDate(date).millis();
 }
 

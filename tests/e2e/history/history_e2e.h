@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ole_date.h"
 #include "platform/text_encoding.h"
 #include "ssapi/builder.h"
 #include "support/run_binary.h"
 #include "support/temp_dir.h"
-#include "support/utc_time.h"
 #include "support/utf16_compare.h"
 
 namespace historye2e {
@@ -33,7 +33,7 @@ struct GenerationName {
 // "06.12.2026 9:05:03" in UTC: two-digit day and month, hour without a
 // leading zero. The date alone for the instant 0.
 inline std::wstring dateText(std::int64_t millis) {
-  const platform::SystemTime fields = testsupport::utcFields(millis / 1000);
+  const platform::SystemTime fields = platform::utcFieldsOf(millis / 1000);
   char buffer[64];
   if (millis == 0) {
     std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d", fields.day, fields.month, fields.year);
