@@ -2,39 +2,12 @@
 
 #include "platform/ole_date.h"
 
-// <windows.h> comes last: it turns S_OK and friends into macros.
-#include <windows.h>
+#include "platform/windows_system_time.h"
 
 namespace platform {
 namespace {
 
 bool inYearRange(const SystemTime& t) { return t.year >= 1 && t.year <= 9999; }
-
-SYSTEMTIME toWindows(const SystemTime& t) {
-  SYSTEMTIME w{};
-  w.wYear = static_cast<WORD>(t.year);
-  w.wMonth = static_cast<WORD>(t.month);
-  w.wDayOfWeek = static_cast<WORD>(t.dayOfWeek);
-  w.wDay = static_cast<WORD>(t.day);
-  w.wHour = static_cast<WORD>(t.hour);
-  w.wMinute = static_cast<WORD>(t.minute);
-  w.wSecond = static_cast<WORD>(t.second);
-  w.wMilliseconds = static_cast<WORD>(t.milliseconds);
-  return w;
-}
-
-SystemTime fromWindows(const SYSTEMTIME& w) {
-  SystemTime t;
-  t.year = w.wYear;
-  t.month = w.wMonth;
-  t.dayOfWeek = w.wDayOfWeek;
-  t.day = w.wDay;
-  t.hour = w.wHour;
-  t.minute = w.wMinute;
-  t.second = w.wSecond;
-  t.milliseconds = w.wMilliseconds;
-  return t;
-}
 
 using LocalToUtcFunction = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, SYSTEMTIME*);
 
