@@ -209,7 +209,12 @@ HRESULT ItemObjectBase<G>::versionAtDate(DATE date, IVSSItemT<G>** item) {
   if (ref.entry.project != model::kNoItem) {
     const model::EntryState* state =
         model::stateAt(db().item(ref.entry.project), ref.entry.slot, model::versionAt(db(), ref.entry.project, moment));
-    if (state && state->item == ref_.item && state->pinned > 0) ref.version = state->pinned;
+    if (state && state->item == ref_.item && state->pinned > 0) {
+      if (!pinHolds(db(), *state)) {
+        return pinFailure(model::parentSpec(ref.spec), ref.name, state->pinned);
+      }
+      ref.version = state->pinned;
+    }
   }
   return handOut(new ItemObject<G>(session_, std::move(ref)), item);
 }

@@ -101,6 +101,15 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
   return ref;
 }
 
+bool pinHolds(const model::Database& db, const model::EntryState& state) {
+  return state.pinned <= 0 || db.revision(state.item, state.pinned) != nullptr;
+}
+
+HRESULT pinFailure(const std::wstring& projectSpec, const std::wstring& name, std::int32_t pinned) {
+  return fail(ESS_CORRUPT, L"Project \"" + projectSpec + L"\" may be corrupt: it pins \"" + name + L"\" to version " +
+                               std::to_wstring(pinned) + L", which the file does not have");
+}
+
 namespace {
 
 // The child an entry of the project holds at the project's version, reached
@@ -115,6 +124,7 @@ HRESULT childRef(const model::Database& db, const ItemRef& project, const std::s
   ref.deleted = state.deleted || project.deleted;
   ref.name = db.text(state.name);
   ref.spec = model::childSpec(project.spec, ref.name);
+  if (!pinHolds(db, state)) return pinFailure(project.spec, ref.name, state.pinned);
   if (db.peek(state.item).isProject()) {
     int depth = 0;
     for (const ProjectsAbove* at = above.get(); at; at = at->next.get()) {
@@ -213,6 +223,7 @@ std::vector<ItemRef> linkRefs(const model::Database& db, const ItemRef& item) {
   for (const model::EntryRef& entry : it.everHeld) {
     auto where = heldBy(db, item.item, entry, item.moment, 0);
     if (!where) continue;  // not held there then, or below a project no longer in the tree
+    if (!pinHolds(db, *where->state)) continue;  // a damaged entry: listing its project fails
     ItemRef ref;
     ref.item = item.item;
     ref.moment = item.moment;

@@ -44,6 +44,12 @@ ItemRef refAt(const model::Database& db, const ItemRef& from, std::int32_t versi
 HRESULT childRefs(const model::Database& db, const ItemRef& project, bool includeDeleted,
                   std::vector<ItemRef>* children);
 
+// A pin names a version of the file; one the file does not have is damage,
+// which listing the project fails on (pinFailure) rather than hand out an
+// item at a version that is not there.
+bool pinHolds(const model::Database& db, const model::EntryState& state);
+HRESULT pinFailure(const std::wstring& projectSpec, const std::wstring& name, std::int32_t pinned);
+
 // The child of that name (any letter case; "$name" also names a subproject)
 // at the project's version whose deleted flag is `deleted`: the first such
 // child childRefs would list. Looked up by name, not by listing them all.

@@ -340,5 +340,26 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileNameTest, ::testing::ValuesIn(kHostileNam
                            return std::string(info.param.name);
                          });
 
+// A pin to a version the file does not have (the file has one): the
+// project holding it is damaged. Getting it fails and writes nothing; asking
+// for the file as it stood then fails as well, instead of handing out an
+// item at a version that is not there.
+TEST(DamagedPinTest, APinBeyondTheFilesVersionsFailsTheProject) {
+  testsupport::TempDir dir;
+  testsupport::TempDir out;
+  NativeDatabaseBuilder db;
+  db.createProject(L"$/p").addFile(L"$/p/a.txt", "one").pin(L"$/p/a.txt", 5);
+  db.writeTo(dir.path());
+  auto check = [&]<class G>(G) {
+    SCOPED_TRACE(G::kIs2005 ? "2005 interfaces" : "6.0 interfaces");
+    Attempt attempt = getThrough<G>(dir.path(), L"$/p", out.path() / "target");
+    EXPECT_EQ(attempt.status, ssapi::ESS_CORRUPT) << attempt.step << ": " << attempt.description;
+    EXPECT_NE(attempt.description.find("pins \"a.txt\" to version 5"), std::string::npos) << attempt.description;
+    EXPECT_TRUE(filesBelow(out.path()).empty());
+  };
+  check(Vss60{});
+  check(Vss2005{});
+}
+
 }  // namespace
 }  // namespace nativetest
