@@ -1,5 +1,7 @@
 #include "ssapi/generator.h"
 
+#include "generator/change_stream.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -21,8 +23,7 @@ constexpr std::uint32_t kDefaultCheckIns = 680;
 // Keeps a model of what it generated so that it only writes possible changes.
 class Generator {
  public:
-  Generator(const std::filesystem::path& folder, const GeneratorOptions& options)
-      : options_(options), random_(options.seed) {
+  Generator(const GeneratorOptions& options, ChangeSink& sink) : options_(options), sink_(sink), random_(options.seed) {
     addUser(L"Admin", L"");
     for (int i = 1; i <= 4; ++i) addUser(L"user" + std::to_wstring(i), L"pass" + std::to_wstring(i));
     for (std::size_t i = 0; i < kContentVariants; ++i) {
@@ -33,7 +34,7 @@ class Generator {
       }
       contents_.push_back(db_.addContent(text));
     }
-    writer_ = std::make_unique<text::TextFormWriter>(folder, db_.users);
+    sink_.begin(db_.users);
   }
 
   GeneratedDatabase run() {
@@ -41,7 +42,7 @@ class Generator {
     emit(change(model::ChangeKind::kCreateProject, L"$/"));
     for (int i = 0; i < 4; ++i) createProject();
     while (db_.revisionCount() < options_.versions) step();
-    writer_->finish();
+    sink_.finish();
     GeneratedDatabase result;
     result.changes = changes_;
     result.versions = db_.revisionCount();
@@ -77,7 +78,13 @@ class Generator {
     c.user = db_.users[below(db_.users.size())].name;
     if (below(3) == 0) c.comment = L"change " + std::to_wstring(changes_);
     if (!model::apply(db_, c).ok()) return false;
-    writer_->write(c, db_.content(c.content));
+    model::ContentId content = c.content;
+    if (c.kind == model::ChangeKind::kRollback) {
+      // The content that came back, for a writer that has no rollback.
+      const model::ItemId file = model::locate(db_, c.spec, model::Want::kLive, false)->item;
+      content = db_.revision(file, db_.item(file).lastVersion())->content;
+    }
+    sink_.write(c, db_.content(content));
     ++changes_;
     return true;
   }
@@ -191,9 +198,9 @@ class Generator {
   }
 
   GeneratorOptions options_;
+  ChangeSink& sink_;
   std::mt19937_64 random_;
   model::Database db_;
-  std::unique_ptr<text::TextFormWriter> writer_;
   std::vector<model::ContentId> contents_;
   std::vector<model::ItemId> projects_;
   std::vector<model::ItemId> files_;
@@ -207,8 +214,31 @@ class Generator {
 
 }  // namespace
 
+GeneratedDatabase generateChanges(const GeneratorOptions& options, ChangeSink& sink) {
+  return Generator(options, sink).run();
+}
+
+namespace {
+
+class TextFormSink : public ChangeSink {
+ public:
+  explicit TextFormSink(const std::filesystem::path& folder) : folder_(folder) {}
+  void begin(const std::vector<model::User>& users) override {
+    writer_ = std::make_unique<text::TextFormWriter>(folder_, users);
+  }
+  void write(const model::Change& change, const std::string& content) override { writer_->write(change, content); }
+  void finish() override { writer_->finish(); }
+
+ private:
+  std::filesystem::path folder_;
+  std::unique_ptr<text::TextFormWriter> writer_;
+};
+
+}  // namespace
+
 GeneratedDatabase generateDatabase(const std::filesystem::path& folder, const GeneratorOptions& options) {
-  return Generator(folder, options).run();
+  TextFormSink sink(folder);
+  return generateChanges(options, sink);
 }
 
 }  // namespace ssapi
