@@ -239,8 +239,11 @@ std::vector<ItemRef> linkRefs(const model::Database& db, const ItemRef& item) {
 
 namespace {
 
-void collectBelow(const model::Database& db, const ItemRef& project, bool files, std::vector<bool>* seen,
-                  std::vector<ItemRef>* found, int depth) {
+// `project` is found[at] (or the top project, at -1); the refs found get
+// no spec, which below deep projects would take more memory than the
+// database: BelowItem::parent leads to it.
+void collectBelow(const model::Database& db, const ItemRef& project, std::int32_t at, bool files,
+                  std::vector<bool>* seen, std::vector<BelowItem>* found, int depth) {
   if (depth > kMaxDepth) return;
   const model::Item& holder = db.item(project.item);
   for (std::size_t slot = 0; slot < holder.entries.size(); ++slot) {
@@ -264,12 +267,11 @@ void collectBelow(const model::Database& db, const ItemRef& project, bool files,
       ref.entry = {project.item, static_cast<std::int32_t>(slot)};
       ref.deleted = state.deleted || project.deleted;
       ref.name = db.text(state.name);
-      ref.spec = model::childSpec(project.spec, ref.name);
       if (it.isProject()) {
-        found->push_back(ref);
-        collectBelow(db, ref, files, seen, found, depth + 1);
+        found->push_back({ref, at});
+        collectBelow(db, ref, static_cast<std::int32_t>(found->size() - 1), files, seen, found, depth + 1);
       } else if (files) {
-        found->push_back(std::move(ref));
+        found->push_back({std::move(ref), at});
       }
     }
   }
@@ -277,11 +279,11 @@ void collectBelow(const model::Database& db, const ItemRef& project, bool files,
 
 }  // namespace
 
-std::vector<ItemRef> everBelow(const model::Database& db, const ItemRef& project, bool files) {
+std::vector<BelowItem> everBelow(const model::Database& db, const ItemRef& project, bool files) {
   std::vector<bool> seen(db.itemCount(), false);
   seen[static_cast<std::size_t>(project.item)] = true;
-  std::vector<ItemRef> found;
-  collectBelow(db, project, files, &seen, &found, 0);
+  std::vector<BelowItem> found;
+  collectBelow(db, project, -1, files, &seen, &found, 0);
   return found;
 }
 

@@ -63,9 +63,18 @@ bool parentRef(const model::Database& db, const ItemRef& item, ItemRef* parent);
 // the item's own one included; a project has only itself.
 std::vector<ItemRef> linkRefs(const model::Database& db, const ItemRef& item);
 
+// An item found below a project, without its spec: the spec is that of the
+// project it was found in (`parent`, an index into the same list, or -1 for
+// the project asked about) joined with its name.
+struct BelowItem {
+  ItemRef ref;
+  std::int32_t parent = -1;
+};
+
 // The physical items below a project that were ever in it up to the
-// project's version, each once, in tree order, each reached through the
-// first entry that held it. Items whose files are gone are left out.
-std::vector<ItemRef> everBelow(const model::Database& db, const ItemRef& project, bool files);
+// project's version, each once, in tree order (a project before what it
+// holds), each reached through the first entry that held it. Items whose
+// files are gone are left out.
+std::vector<BelowItem> everBelow(const model::Database& db, const ItemRef& project, bool files);
 
 }  // namespace ssapi::objects

@@ -36,15 +36,30 @@ HRESULT versionSources(const model::Database& db, const ItemRef& item, long flag
   sources->clear();
   sources->push_back({item, model::versionAt(db, item.item, item.moment)});
   if ((flags & VSSFLAG_RECURSYES) && db.item(item.item).isProject()) {
-    for (ItemRef& below : everBelow(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0)) {
+    for (BelowItem& below : everBelow(db, item, (flags & VSSFLAG_HISTIGNOREFILES) == 0)) {
       // The list would leave out what the damaged item's records hold; a
       // caller could not tell it from a list that is whole.
-      if (const model::LoadFailure* damage = db.failure(below.item)) return fail(damage->code, damage->description);
-      std::int32_t last = model::versionAt(db, below.item, item.moment);
-      sources->push_back({std::move(below), last});
+      if (const model::LoadFailure* damage = db.failure(below.ref.item)) {
+        return fail(damage->code, damage->description);
+      }
+      std::int32_t last = model::versionAt(db, below.ref.item, item.moment);
+      // Sources are the found items shifted by the item itself, first.
+      sources->push_back({std::move(below.ref), last, below.parent + 1});
     }
   }
   return S_OK;
+}
+
+ItemRef pathOf(const std::vector<VersionSource>& sources, std::size_t index) {
+  ItemRef path = sources[index].path;
+  if (index == 0) return path;
+  std::vector<const std::wstring*> names;
+  std::size_t at = index;
+  for (; at != 0; at = static_cast<std::size_t>(sources[at].parent)) names.push_back(&sources[at].path.name);
+  std::wstring spec = sources[0].path.spec;
+  for (auto name = names.rbegin(); name != names.rend(); ++name) spec = model::childSpec(spec, **name);
+  path.spec = std::move(spec);
+  return path;
 }
 
 VersionMerger::VersionMerger(std::shared_ptr<const model::Database> db,

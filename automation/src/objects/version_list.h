@@ -14,11 +14,17 @@
 
 namespace ssapi::objects {
 
-// One item whose versions are listed, reached along `path`.
+// One item whose versions are listed, reached along `path`. Only the first
+// source (the item asked about) holds its spec: the others are named by
+// the source of their project (`parent`) and their name, see specOf.
 struct VersionSource {
   ItemRef path;
   std::int32_t maxVersion = 0;  // versions above it are left out (made after the moment)
+  std::int32_t parent = -1;
 };
+
+// The source's path with its spec.
+ItemRef pathOf(const std::vector<VersionSource>& sources, std::size_t index);
 
 // The item's own versions up to its moment; with VSSFLAG_RECURSYES on a
 // project, also those of every item that was ever below it up to then

@@ -35,7 +35,7 @@ HRESULT VersionEnumerator<G>::Next(ULONG count, VARIANT* elements, ULONG* fetche
   if (!elements && count > 0) return nullArgument();
   if (session_->faults && !session_->faults->empty()) {
     const VersionPoint* next = merger_.peek();
-    const ItemRef& about = next ? (*sources_)[next->source].path : owner_;
+    const ItemRef about = next ? pathOf(*sources_, next->source) : owner_;
     if (auto f = session_->fault(L"Next", about.spec, next ? std::optional<long>(next->version) : std::nullopt)) {
       if (f->status == S_OK && count > 0) {
         // Succeeds with an element that holds no object.
@@ -49,7 +49,7 @@ HRESULT VersionEnumerator<G>::Next(ULONG count, VARIANT* elements, ULONG* fetche
   ULONG filled = 0;
   VersionPoint point;
   while (filled < count && merger_.next(&point)) {
-    auto* version = new VersionObject<G>(session_, (*sources_)[point.source].path, point.version);
+    auto* version = new VersionObject<G>(session_, pathOf(*sources_, point.source), point.version);
     elements[filled].clear();
     elements[filled] = Variant(static_cast<IUnknown*>(static_cast<IVSSVersionT<G>*>(version)), VT_DISPATCH);
     ++filled;
