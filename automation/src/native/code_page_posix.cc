@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "native/ascii_text.h"
+
 namespace ssapi::native {
 
 // One converter per direction, reset before each use. iconv_t keeps state,
@@ -24,22 +26,6 @@ struct CodePage::Converters {
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-bool allDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 // The iconv name of a Windows code page number or name.
 std::string iconvName(std::string_view name) {

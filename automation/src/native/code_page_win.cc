@@ -2,6 +2,7 @@
 
 #include <fmt/xchar.h>
 
+#include "native/ascii_text.h"
 #include "platform/text_encoding.h"
 
 #include <windows.h>
@@ -14,22 +15,6 @@ struct CodePage::Converters {
 };
 
 namespace {
-
-bool allDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 // The Windows code page a number or a name stands for; 0 for none known.
 UINT codePageNumber(std::string_view name) {

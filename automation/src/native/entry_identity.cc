@@ -5,15 +5,10 @@
 #include <algorithm>
 
 #include "model/names.h"
+#include "native/ascii_text.h"
 
 namespace ssapi::native {
 namespace {
-
-std::string upperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 const wchar_t* kindWord(ItemKind kind) { return kind == ItemKind::kProject ? L"project" : L"file"; }
 

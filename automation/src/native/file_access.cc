@@ -4,28 +4,13 @@
 
 #include <algorithm>
 
+#include "native/ascii_text.h"
 #include "platform/file_system.h"
 #include "platform/text_encoding.h"
 #include "ssapi/ssapi.h"
 
 namespace ssapi::native {
 namespace {
-
-std::string lowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 bool entryExists(const std::filesystem::path& path) {
   std::error_code error;

@@ -9,6 +9,7 @@
 #include <fmt/xchar.h>
 
 #include "model/names.h"
+#include "native/ascii_text.h"
 #include "native/name_check.h"
 #include "native/physical_name.h"
 #include "ssapi/ssapi.h"
@@ -20,12 +21,6 @@ using model::Action;
 using model::EntryState;
 using model::ItemId;
 using model::ItemType;
-
-std::string upperAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 // Revisions of items read one at a time cannot be numbered in the order they
 // were made across the database; their times order them instead. All
