@@ -14,5 +14,9 @@ inline std::wstring localPath(std::wstring text) {
   std::replace(text.begin(), text.end(), L'/', platform::kPathSeparator);
   return text;
 }
+inline std::string localPath(std::string text) {
+  std::replace(text.begin(), text.end(), '/', static_cast<char>(platform::kPathSeparator));
+  return text;
+}
 
 }  // namespace testsupport

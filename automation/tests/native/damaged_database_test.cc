@@ -14,6 +14,7 @@
 #include "file_builder.h"
 #include "native_database_builder.h"
 #include "platform/error_info.h"
+#include "support/local_path.h"
 #include "support/temp_dir.h"
 
 namespace nativetest {
@@ -237,7 +238,7 @@ class DamagedDatabaseTest : public ::testing::TestWithParam<Damage> {
     // The description names the damaged file, with its extension for a data file.
     std::string file = damaged_.filename().string();
     if (damage.namesItemFile) file = damaged_.stem().string();
-    std::string name = "/" + file.substr(0, 1) + "/" + file + "\"";
+    std::string name = testsupport::localPath("/" + file.substr(0, 1) + "/" + file + "\"");
     EXPECT_NE(attempt.description.find(name), std::string::npos)
         << attempt.step << ": \"" << attempt.description << "\" does not name " << name;
     EXPECT_TRUE(filesBelow(out_.path()).empty()) << "a failed get wrote " << filesBelow(out_.path()).front();
@@ -325,7 +326,8 @@ TEST_P(HostileNameTest, RecursiveGetFailsWithoutWritingOutsideTheTarget) {
     EXPECT_EQ(attempt.step, "Get");
     EXPECT_EQ(attempt.status, ssapi::ESS_CORRUPT) << attempt.description;
     // $/p/sub is DAAAAAAA.
-    EXPECT_NE(attempt.description.find("/d/daaaaaaa"), std::string::npos) << attempt.description;
+    EXPECT_NE(attempt.description.find(testsupport::localPath("/d/daaaaaaa")), std::string::npos)
+        << attempt.description;
     EXPECT_TRUE(filesBelow(out.path()).empty()) << "the get wrote " << filesBelow(out.path()).front();
     // Nothing beside the database either.
     std::vector<std::string> beside;

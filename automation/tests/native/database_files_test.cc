@@ -12,6 +12,7 @@
 #include "ssapi/ssapi.h"
 #include "support/special_files.h"
 #include "status_assertions.h"
+#include "support/local_path.h"
 #include "support/temp_dir.h"
 
 namespace ssapi::native {
@@ -176,9 +177,10 @@ TEST_F(DatabaseFilesTest, RebuildsVersionsAcrossABranch) {
 }
 
 TEST_F(DatabaseFilesTest, FailsCleanlyOnMissingOrDamagedFiles) {
+  auto notFound = [](const wchar_t* path) { return testsupport::localPath(path + std::wstring(L"\" not found")); };
   ItemFile item;
-  EXPECT_TRUE(failsWith(files_->readItem("DAAAAAAA", &item), ESS_FILE_NOTFOUND, L"data/d/daaaaaaa\" not found"));
-  EXPECT_TRUE(failsWith(files_->readItem("BBAAAAAA", &item), ESS_FILE_NOTFOUND, L"data/b/bbaaaaaa\" not found"));
+  EXPECT_TRUE(failsWith(files_->readItem("DAAAAAAA", &item), ESS_FILE_NOTFOUND, notFound(L"data/d/daaaaaaa")));
+  EXPECT_TRUE(failsWith(files_->readItem("BBAAAAAA", &item), ESS_FILE_NOTFOUND, notFound(L"data/b/bbaaaaaa")));
   EXPECT_TRUE(failsWith(files_->readItem("../../et", &item), ESS_CORRUPT, L"is not a physical item name"));
   EXPECT_TRUE(failsWith(files_->readItem("HAAAAAAA", &item), ESS_CORRUPT, L"not a regular file"));
 
@@ -192,7 +194,7 @@ TEST_F(DatabaseFilesTest, FailsCleanlyOnMissingOrDamagedFiles) {
     return files_->walkVersions(file, 1, [](std::int32_t, const std::string&) { return true; });
   };
   EXPECT_TRUE(failsWith(walk("FAAAAAAA"), ESS_CORRUPT, L"its branch source FAAAAAAA has no version 1"));
-  EXPECT_TRUE(failsWith(walk("GAAAAAAA"), ESS_FILE_NOTFOUND, L"data/z/zaaaaaaa\" not found"));
+  EXPECT_TRUE(failsWith(walk("GAAAAAAA"), ESS_FILE_NOTFOUND, notFound(L"data/z/zaaaaaaa")));
 
   std::filesystem::remove(dir_ / "data" / "b" / "baaaaaaa.a");
   ASSERT_TRUE(isOk(files_->readItem("BAAAAAAA", &item)));
